@@ -1,0 +1,51 @@
+#pragma once
+
+#include "platform/Dispatch.h"
+
+#include <QStringList>
+#include <QWidget>
+
+class QMediaPlayer;
+class QAudioOutput;
+
+// The media player instance of the main window. It shows no surface of its
+// own. Play starts the clip and returns at once; the clip plays to its end.
+//
+// A bare clip name is looked for in the current directory, then in the
+// program's data directories. A clip that is missing, unreadable or cannot be
+// decoded is the player's own matter: the call still succeeds, and the player
+// says what went wrong in one line on stderr.
+class ClipPlayer : public QWidget, public platform::Dispatchable {
+    Q_OBJECT
+public:
+    explicit ClipPlayer(QWidget* parent = nullptr);
+    ~ClipPlayer() override;
+
+    platform::DispatchResult invoke(std::int32_t id, platform::CallKind kind,
+                                    const QVariantList& args) override;
+
+    QString source() const { return source_; }
+    // Where a bare clip name is looked for after the current directory.
+    static QStringList dataDirectories();
+    // The file a clip name stands for, or an empty string when none exists.
+    static QString resolve(const QString& clip);
+
+    // The player underneath, once the first clip has been started (for checks).
+    QMediaPlayer* mediaPlayer() const { return player_; }
+
+signals:
+    // A clip was handed to the audio system (the path it resolved to).
+    void started(const QString& path);
+    // The clip could not be played; `reason` is what was written to stderr.
+    void failed(const QString& reason);
+
+private:
+    void play();
+    void complain(const QString& what);
+    void ensurePlayer();
+
+    QString source_;
+    QString current_;
+    QMediaPlayer* player_ = nullptr;
+    QAudioOutput* output_ = nullptr;
+};

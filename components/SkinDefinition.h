@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+#include <QColor>
+#include <QString>
+
+#include <optional>
+
+// The skin's own definition format: a small text file of sections and
+// key = value lines, for example
+//
+//   [skin]
+//   name = Standard Skin
+//   [colors]
+//   window = #dfe7e2
+//
+// Blank lines and lines starting with '#' or ';' are ignored. Colours are
+// #rrggbb; sizes are whole pixels from 0 to 32.
+struct SkinDefinition {
+    QString name;
+    QColor window, windowText, base, text, button, buttonText, highlight, highlightedText;
+    QColor frameBorder, buttonBorder, buttonHover, buttonPressed;
+    int frameRadius = 0;
+    int frameWidth = 1;
+    int buttonRadius = 0;
+
+    // Parses a definition; on failure returns nothing and says why in *error.
+    static std::optional<SkinDefinition> parse(const QByteArray& data, QString* error = nullptr);
+
+    // The style sheet that draws frames, buttons and fields in this skin.
+    QString styleSheet() const;
+};

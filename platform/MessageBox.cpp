@@ -1,0 +1,16 @@
+#include "MessageBox.h"
+
+#include <QMessageBox>
+
+namespace platform {
+
+QString applicationTitle() { return QStringLiteral("Project1"); }
+
+void messageBox(QWidget* parent, const QString& text, const QString& title) {
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+} // namespace platform

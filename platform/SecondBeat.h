@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+#include <functional>
+#include <vector>
+
+namespace platform {
+
+class Clock;
+
+// The one heartbeat behind every short-interval timer of the program.
+//
+// A handler polled every millisecond can only ever see two kinds of change: the
+// wall clock passing a second, and the user's input. So instead of waking a
+// thousand times a second, the beat wakes once just past each wall-clock second
+// boundary, and once right after input, and runs its subscribers in the order
+// they subscribed. Each wake re-aims at the next boundary from the clock's own
+// reading, so clock steps and resume from suspend are caught up within a second.
+class SecondBeat : public QObject {
+    Q_OBJECT
+public:
+    using Handler = std::function<void()>;
+
+    explicit SecondBeat(const Clock& clock, QObject* parent = nullptr);
+
+    // The beat the program's timers use (on the system clock).
+    static SecondBeat& instance();
+
+    // Subscribers run in subscription order at every beat. The owner keeps
+    // the handler alive until unsubscribe(); the returned key names it.
+    int subscribe(Handler h);
+    void unsubscribe(int key);
+
+    // Ask for a beat as soon as the event loop is free (coalesced).
+    void poke();
+
+    // Run the subscribers now, as a beat would.
+    void deliver();
+
+    // How many beats ran, for checks and benchmarks.
+    quint64 beats() const { return beats_; }
+
+    // Milliseconds from the clock's reading to just past the next second
+    // boundary; when the reading is this close to a boundary the timer is
+    // taken to have fired a little early.
+    static int msUntilNextSecond(qint64 msecsSinceEpoch);
+    static constexpr int kEarlyWindowMs = 50;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void onBoundary();
+    void arm();
+
+    const Clock& clock_;
+    QTimer boundary_;
+    QTimer poke_;
+    struct Entry {
+        int key;
+        Handler handler;
+    };
+    std::vector<Entry> subscribers_;
+    int nextKey_ = 1;
+    quint64 beats_ = 0;
+    bool filterInstalled_ = false;
+};
+
+} // namespace platform

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs every Debian package this project needs to build, run and test.
+# Safe to run again: apt skips what is already there.
+set -euo pipefail
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "setup.sh: run as root (it installs Debian packages with apt-get)" >&2
+  exit 1
+fi
+
+packages=(
+  # build
+  build-essential cmake ninja-build pkg-config clang-format
+  qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-l10n-tools
+  libgl-dev
+  # audio playback through Qt Multimedia's GStreamer backend
+  gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-pulseaudio
+  gstreamer1.0-alsa
+  # fonts the windows ask for (Arabic faces, serif, sans)
+  fonts-noto-core fonts-hosny-amiri fonts-liberation2 fontconfig
+  # desktop: opening web addresses
+  xdg-utils
+  # tests: virtual display, tray host, window inspection, sound server, audio tools
+  xvfb xauth x11-utils trayer imagemagick
+  pulseaudio pulseaudio-utils sox libsox-fmt-mp3
+  # making the athan clip
+  espeak-ng lame
+)
+
+export DEBIAN_FRONTEND=noninteractive
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  apt-get update -q
+  apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
