@@ -16,7 +16,7 @@ SecondBeat::SecondBeat(const Clock& clock, QObject* parent) : QObject(parent), c
     // A precise timer: the coarse one may fire several milliseconds early.
     boundary_.setTimerType(Qt::PreciseTimer);
     boundary_.setSingleShot(true);
-    connect(&boundary_, &QTimer::timeout, this, &SecondBeat::onBoundary);
+    connect(&boundary_, &QTimer::timeout, this, &SecondBeat::wake);
     poke_.setSingleShot(true);
     poke_.setInterval(0);
     connect(&poke_, &QTimer::timeout, this, &SecondBeat::deliver);
@@ -65,7 +65,7 @@ void SecondBeat::arm() {
     boundary_.start(msUntilNextSecond(clock_.now().toMSecsSinceEpoch()));
 }
 
-void SecondBeat::onBoundary() {
+void SecondBeat::wake() {
     const int left = msUntilNextSecond(clock_.now().toMSecsSinceEpoch());
     // Re-arm before running anything: a handler may sit in a modal box for a
     // long time, and the beat must go on meanwhile.

@@ -40,6 +40,13 @@ public:
     // Run the subscribers now, as a beat would.
     void deliver();
 
+    // What happens when the boundary timer fires: re-aim at the next
+    // boundary, then deliver unless it woke a little early.
+    void wake();
+    // Whether the boundary timer is armed, and in how many milliseconds it fires.
+    bool isArmed() const { return boundary_.isActive(); }
+    int msUntilWake() const { return boundary_.remainingTime(); }
+
     // How many beats ran, for checks and benchmarks.
     quint64 beats() const { return beats_; }
 
@@ -53,7 +60,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void onBoundary();
     void arm();
 
     const Clock& clock_;
