@@ -19,8 +19,9 @@ void setUpApplication(QApplication& app) {
     // here that look and measure alike.
     QFont::insertSubstitutions(QStringLiteral("Simplified Arabic"),
                                {QStringLiteral("Noto Naskh Arabic"), QStringLiteral("Amiri")});
-    QFont::insertSubstitutions(QStringLiteral("Times New Roman"),
-                               {QStringLiteral("Liberation Serif"), QStringLiteral("Noto Naskh Arabic")});
+    QFont::insertSubstitutions(
+        QStringLiteral("Times New Roman"),
+        {QStringLiteral("Liberation Serif"), QStringLiteral("Noto Naskh Arabic")});
     QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
                                {QStringLiteral("Noto Sans"), QStringLiteral("Noto Sans Arabic")});
 }

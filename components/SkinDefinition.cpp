@@ -108,9 +108,9 @@ std::optional<SkinDefinition> SkinDefinition::parse(const QByteArray& data, QStr
         fail(error, lineNo, QStringLiteral("the skin has no name"));
         return std::nullopt;
     }
-    for (const QColor* c : {&d.window, &d.windowText, &d.base, &d.text, &d.button, &d.buttonText,
-                            &d.highlight, &d.highlightedText, &d.frameBorder, &d.buttonBorder,
-                            &d.buttonHover, &d.buttonPressed}) {
+    for (const QColor* c :
+         {&d.window, &d.windowText, &d.base, &d.text, &d.button, &d.buttonText, &d.highlight,
+          &d.highlightedText, &d.frameBorder, &d.buttonBorder, &d.buttonHover, &d.buttonPressed}) {
         if (!c->isValid()) {
             fail(error, lineNo, QStringLiteral("a colour is missing"));
             return std::nullopt;

@@ -22,7 +22,8 @@ void WindowSkin::setDefinition(const QString& path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         throw platform::RuntimeError(
-            53, QStringLiteral("File not found: skin definition %1 (%2)").arg(path, f.errorString()));
+            53,
+            QStringLiteral("File not found: skin definition %1 (%2)").arg(path, f.errorString()));
     QString why;
     skin_ = SkinDefinition::parse(f.read(1 << 20), &why);
     if (!skin_)

@@ -15,7 +15,8 @@ QString runTimeErrorText(const RuntimeError& e) {
 }
 
 void reportRunTimeError(const RuntimeError& e) {
-    const QByteArray line = runTimeErrorText(e).replace(QStringLiteral("\n\n"), QStringLiteral(" ")).toUtf8();
+    const QByteArray line =
+        runTimeErrorText(e).replace(QStringLiteral("\n\n"), QStringLiteral(" ")).toUtf8();
     std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()),
                  line.constData());
     std::fflush(stderr);

@@ -45,7 +45,7 @@ QString RegionalFormat::languageOf(const QString& posixName) {
         if (ch < u'a' || ch > u'z')
             return {};
     }
-    return lang == u"c" ? QString() : lang;
+    return lang == u"c" || lang == u"posix" ? QString() : lang;
 }
 
 RegionalFormat RegionalFormat::forLocale(const QString& posixName) {

@@ -52,7 +52,11 @@ void BoxAnswerer::poll() {
     }
 }
 
-QString sourceDir() { return qEnvironmentVariable("ADHAN_SOURCE_DIR"); }
-QString buildDir() { return qEnvironmentVariable("ADHAN_BUILD_DIR"); }
+QString sourceDir() {
+    return qEnvironmentVariable("ADHAN_SOURCE_DIR");
+}
+QString buildDir() {
+    return qEnvironmentVariable("ADHAN_BUILD_DIR");
+}
 
 } // namespace testing

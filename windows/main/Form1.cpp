@@ -7,6 +7,8 @@
 #include "platform/LayoutData.h"
 #include "platform/MessageBox.h"
 #include "platform/WindowHandles.h"
+#include "shell/Actions.h"
+#include "windows/about/Form2.h"
 
 #include <QLayout>
 #include <QScreen>
@@ -20,6 +22,13 @@ Form1::Form1(const platform::Clock& clock, platform::RegionalFormat format, QWid
 
     connect(ui.Timer1, &platform::IntervalTimer::Timer, this, &Form1::Timer1_Timer);
     connect(ui.Timer2, &platform::IntervalTimer::Timer, this, &Form1::Timer2_Timer);
+    connect(ui.Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(ui.Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+    connect(ui.Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
+    connect(ui.Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
+    connect(ui.Command6, &QPushButton::clicked, this, &Form1::Command6_Click);
+    connect(ui.mnAbout, &QAction::triggered, this, &Form1::mnAbout_Click);
+    connect(ui.mnExit, &QAction::triggered, this, &Form1::mnExit_Click);
 
     Form_Load();
 }
@@ -33,7 +42,7 @@ void Form1::setBeat(platform::SecondBeat* beat) {
 
 void Form1::Form_Load() {
     platform::runHandler([this] {
-        // The notification-area icon is registered here, before the skin.
+        shell::registerIcon(this);
         platform::callMethod(*ui.Skin1, dispid::kSkinApply,
                              {QVariant::fromValue(platform::WindowHandles::handleOf(this))});
     });
@@ -45,6 +54,38 @@ void Form1::Timer1_Timer() {
 
 void Form1::Timer2_Timer() {
     platform::runHandler([this] { alarm_.run(); });
+}
+
+void Form1::Command1_Click() {
+    platform::runHandler([] { Form2::instance().Show(); });
+}
+
+void Form1::Command2_Click() {
+    platform::runHandler([this] { shell::farewell(this); });
+}
+
+void Form1::Command4_Click() {
+    platform::runHandler(
+        [this] { shell::openLink(platform::WindowHandles::handleOf(this), shell::Site::Main); });
+}
+
+void Form1::Command5_Click() {
+    platform::runHandler(
+        [this] { shell::openLink(platform::WindowHandles::handleOf(this), shell::Site::Library); });
+}
+
+void Form1::Command6_Click() {
+    platform::runHandler([this] {
+        shell::openLink(platform::WindowHandles::handleOf(this), shell::Site::Seminary);
+    });
+}
+
+void Form1::mnAbout_Click() {
+    platform::runHandler([] { Form2::instance().Show(); });
+}
+
+void Form1::mnExit_Click() {
+    platform::runHandler([] { shell::endAtOnce(); });
 }
 
 void Form1::showEvent(QShowEvent* e) {
@@ -82,12 +123,24 @@ int Form1::switchValue() const {
     return 0;
 }
 
-QString Form1::fieldText(int slot) const { return field(slot)->text(); }
+QString Form1::fieldText(int slot) const {
+    return field(slot)->text();
+}
 
-void Form1::setFieldEnabled(int slot, bool enabled) { field(slot)->setEnabled(enabled); }
+void Form1::setFieldEnabled(int slot, bool enabled) {
+    field(slot)->setEnabled(enabled);
+}
 
-platform::Dispatchable& Form1::clockLabel() { return *ui.time1; }
-platform::Dispatchable& Form1::dateLabel() { return *ui.date1; }
-platform::Dispatchable& Form1::player() { return *ui.RealAudio1; }
+platform::Dispatchable& Form1::clockLabel() {
+    return *ui.time1;
+}
+platform::Dispatchable& Form1::dateLabel() {
+    return *ui.date1;
+}
+platform::Dispatchable& Form1::player() {
+    return *ui.RealAudio1;
+}
 
-void Form1::showMessage(const QString& text) { platform::messageBox(this, text); }
+void Form1::showMessage(const QString& text) {
+    platform::messageBox(this, text);
+}
