@@ -6,6 +6,7 @@
 #include <QAudioOutput>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QMediaDevices>
 #include <QMediaPlayer>
@@ -91,8 +92,68 @@ void ClipPlayer::ensurePlayer() {
     player_->setAudioOutput(output_);
     connect(player_, &QMediaPlayer::errorOccurred, this,
             [this](QMediaPlayer::Error, const QString& text) {
+                // GStreamer follows the first error of a broken stream with
+                // "Internal data stream error."; the first one says why.
+                if (complained_)
+                    return;
+                complained_ = true;
                 complain(QStringLiteral("cannot play %1: %2").arg(current_, text));
             });
+}
+
+namespace {
+// How many bytes an MP3 file says its stream takes, from the "Xing"/"Info"
+// header LAME writes into the first frame, or 0 when it does not say.
+qint64 announcedMp3Bytes(QFile& file) {
+    QByteArray head = file.read(10);
+    qint64 start = 0;
+    if (head.size() == 10 && head.startsWith("ID3")) {
+        // ID3v2 tag: a 10-byte header and a size in 7-bit bytes.
+        const auto b = [&head](int i) { return qint64(quint8(head.at(i))); };
+        start = 10 + (b(6) << 21 | b(7) << 14 | b(8) << 7 | b(9));
+        if (head.at(5) & 0x10)
+            start += 10; // footer
+    }
+    if (!file.seek(start))
+        return 0;
+    const QByteArray frame = file.read(64);
+    if (frame.size() < 4)
+        return 0;
+    const auto u = [&frame](int i) { return quint32(quint8(frame.at(i))); };
+    if (u(0) != 0xFF || (u(1) & 0xE0) != 0xE0)
+        return 0;
+    const quint32 version = (u(1) >> 3) & 3; // 3: MPEG-1, 2: MPEG-2, 0: MPEG-2.5
+    const quint32 layer = (u(1) >> 1) & 3;   // 1: Layer III
+    if (version == 1 || layer != 1)
+        return 0;
+    const bool mono = ((u(3) >> 6) & 3) == 3;
+    // The header sits after the frame header (4 bytes) and the side information.
+    const int at = version == 3 ? (mono ? 21 : 36) : (mono ? 13 : 21);
+    if (frame.size() < at + 16)
+        return 0;
+    const QByteArray tag = frame.mid(at, 4);
+    if (tag != "Xing" && tag != "Info")
+        return 0;
+    const auto be32 = [&u](int i) {
+        return u(i) << 24 | u(i + 1) << 16 | u(i + 2) << 8 | u(i + 3);
+    };
+    const quint32 flags = be32(at + 4);
+    if (!(flags & 2))
+        return 0;
+    return be32(at + 4 + ((flags & 1) ? 8 : 4));
+}
+} // namespace
+
+QString ClipPlayer::cutShort(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const qint64 announced = announcedMp3Bytes(file);
+    if (announced > file.size())
+        return QStringLiteral("the file is cut short (%1 of the %2 bytes its header announces)")
+            .arg(file.size())
+            .arg(announced);
+    return {};
 }
 
 void ClipPlayer::play() {
@@ -111,6 +172,13 @@ void ClipPlayer::play() {
     }
     ensurePlayer();
     current_ = path;
+    complained_ = false;
+    // A clip cut short plays what there is of it, but ends early: say so.
+    const QString shortBy = cutShort(path);
+    if (!shortBy.isEmpty()) {
+        complained_ = true;
+        complain(QStringLiteral("cannot play %1 in full: %2").arg(path, shortBy));
+    }
     if (QMediaDevices::audioOutputs().isEmpty())
         say(QStringLiteral("playing %1, but there is no sound output device").arg(path));
     // Load the source anew each time: playing the same source again after it

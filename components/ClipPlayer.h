@@ -14,10 +14,12 @@ class QAudioOutput;
 // A bare clip name is looked for in the current directory, then in the
 // program's data directories. A clip that is missing, unreadable or cannot be
 // decoded is the player's own matter: the call still succeeds, and the player
-// says what went wrong in one line on stderr.
+// says what went wrong in one line on stderr (one line for each play). An MP3
+// clip shorter than its own header announces is reported the same way, and
+// what there is of it plays.
 class ClipPlayer : public QWidget, public platform::Dispatchable {
     Q_OBJECT
-public:
+  public:
     explicit ClipPlayer(QWidget* parent = nullptr);
     ~ClipPlayer() override;
 
@@ -29,23 +31,26 @@ public:
     static QStringList dataDirectories();
     // The file a clip name stands for, or an empty string when none exists.
     static QString resolve(const QString& clip);
+    // Why the file at `path` is shorter than it says it is, or an empty string.
+    static QString cutShort(const QString& path);
 
     // The player underneath, once the first clip has been started (for checks).
     QMediaPlayer* mediaPlayer() const { return player_; }
 
-signals:
+  signals:
     // A clip was handed to the audio system (the path it resolved to).
     void started(const QString& path);
     // The clip could not be played; `reason` is what was written to stderr.
     void failed(const QString& reason);
 
-private:
+  private:
     void play();
     void complain(const QString& what);
     void ensurePlayer();
 
     QString source_;
     QString current_;
+    bool complained_ = false; // the current play has been reported as failed
     QMediaPlayer* player_ = nullptr;
     QAudioOutput* output_ = nullptr;
 };
