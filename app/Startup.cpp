@@ -18,7 +18,7 @@ void setUpApplication(QApplication& app) {
     // The windows name the faces they were drawn with; these are the faces
     // here that look and measure alike.
     QFont::insertSubstitutions(QStringLiteral("Simplified Arabic"),
-                               {QStringLiteral("Noto Naskh Arabic"), QStringLiteral("Amiri")});
+                               {QStringLiteral("Amiri"), QStringLiteral("Noto Naskh Arabic")});
     QFont::insertSubstitutions(
         QStringLiteral("Times New Roman"),
         {QStringLiteral("Liberation Serif"), QStringLiteral("Noto Naskh Arabic")});

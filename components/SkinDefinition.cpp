@@ -17,6 +17,7 @@ const QHash<QString, Target>& targets() {
         {QStringLiteral("colors.window-text"), {&SkinDefinition::windowText, nullptr}},
         {QStringLiteral("colors.base"), {&SkinDefinition::base, nullptr}},
         {QStringLiteral("colors.text"), {&SkinDefinition::text, nullptr}},
+        {QStringLiteral("colors.disabled-text"), {&SkinDefinition::disabledText, nullptr}},
         {QStringLiteral("colors.button"), {&SkinDefinition::button, nullptr}},
         {QStringLiteral("colors.button-text"), {&SkinDefinition::buttonText, nullptr}},
         {QStringLiteral("colors.highlight"), {&SkinDefinition::highlight, nullptr}},
@@ -108,9 +109,9 @@ std::optional<SkinDefinition> SkinDefinition::parse(const QByteArray& data, QStr
         fail(error, lineNo, QStringLiteral("the skin has no name"));
         return std::nullopt;
     }
-    for (const QColor* c :
-         {&d.window, &d.windowText, &d.base, &d.text, &d.button, &d.buttonText, &d.highlight,
-          &d.highlightedText, &d.frameBorder, &d.buttonBorder, &d.buttonHover, &d.buttonPressed}) {
+    for (const QColor* c : {&d.window, &d.windowText, &d.base, &d.text, &d.disabledText, &d.button,
+                            &d.buttonText, &d.highlight, &d.highlightedText, &d.frameBorder,
+                            &d.buttonBorder, &d.buttonHover, &d.buttonPressed}) {
         if (!c->isValid()) {
             fail(error, lineNo, QStringLiteral("a colour is missing"));
             return std::nullopt;
@@ -127,11 +128,13 @@ QString SkinDefinition::styleSheet() const {
                " border-radius: %7px; padding: 0px 2px; }\n"
                "QPushButton:hover { background: %8; }\n"
                "QPushButton:pressed { background: %9; }\n"
-               "QPushButton:focus { border: 1px solid %10; }\n")
+               "QPushButton:focus { border: 1px solid %10; }\n"
+               "QLineEdit:disabled { color: %11; }\n")
         .arg(frameWidth)
         .arg(c(frameBorder))
         .arg(frameRadius)
         .arg(c(button), c(buttonText), c(buttonBorder))
         .arg(buttonRadius)
-        .arg(c(buttonHover), c(buttonPressed), c(highlight));
+        .arg(c(buttonHover), c(buttonPressed), c(highlight))
+        .arg(c(disabledText));
 }

@@ -18,7 +18,8 @@
 // #rrggbb; sizes are whole pixels from 0 to 32.
 struct SkinDefinition {
     QString name;
-    QColor window, windowText, base, text, button, buttonText, highlight, highlightedText;
+    QColor window, windowText, base, text, disabledText, button, buttonText, highlight,
+        highlightedText;
     QColor frameBorder, buttonBorder, buttonHover, buttonPressed;
     int frameRadius = 0;
     int frameWidth = 1;

@@ -53,6 +53,8 @@ void WindowSkin::applyTo(QWidget* window) const {
     p.setColor(QPalette::WindowText, s.windowText);
     p.setColor(QPalette::Base, s.base);
     p.setColor(QPalette::Text, s.text);
+    // Read-only prayer times stay easy to read.
+    p.setColor(QPalette::Disabled, QPalette::Text, s.disabledText);
     p.setColor(QPalette::Button, s.button);
     p.setColor(QPalette::ButtonText, s.buttonText);
     p.setColor(QPalette::Highlight, s.highlight);
