@@ -71,8 +71,11 @@ class MainWindowScreenTest : public QObject {
         QVERIFY(!shot.isNull());
         const QString dir = testing::buildDir() + QStringLiteral("/artifacts");
         QDir().mkpath(dir);
-        QVERIFY(shot.save(dir + QStringLiteral("/main-window.png")));
         const qreal dpr = shot.devicePixelRatio();
+        QVERIFY(shot.save(dir + (dpr == 1 ? QStringLiteral("/main-window.png")
+                                          : QStringLiteral("/main-window@%1x.png").arg(dpr))));
+        // On a scaled screen everything grows in proportion.
+        QCOMPARE(dpr, qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1")).toDouble());
         QCOMPARE(shot.size(), window.size() * dpr);
 
         // Not blank: a drawn window has many colours (text is anti-aliased).
