@@ -1,0 +1,85 @@
+#include "Module1.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <algorithm>
+#include <cstring>
+
+namespace Module1 {
+
+NOTIFYICONDATA nid{};
+
+void setTip(NOTIFYICONDATA& data, const QString& text) {
+    const auto n = std::min<qsizetype>(text.size(), shell::kTipLength);
+    for (qsizetype i = 0; i < shell::kTipLength; ++i)
+        data.szTip[i] = i < n ? text.at(i).unicode() : u' ';
+}
+
+QString tip(const NOTIFYICONDATA& data) {
+    return QString::fromUtf16(data.szTip, shell::kTipLength);
+}
+
+shell::NOTIFYICONDATAA toNarrow(const NOTIFYICONDATA& data) {
+    shell::NOTIFYICONDATAA narrow{};
+    narrow.cbSize = data.cbSize;
+    narrow.hWnd = data.hWnd;
+    narrow.uID = data.uID;
+    narrow.uFlags = data.uFlags;
+    narrow.uCallbackMessage = data.uCallbackMessage;
+    narrow.hIcon = data.hIcon;
+
+    // Character by character (a surrogate pair is one character), so that a
+    // character whose bytes do not all fit is left out whole.
+    const QString wide = tip(data);
+    QStringEncoder encode(QStringConverter::System);
+    qsizetype used = 0;
+    for (qsizetype i = 0; i < wide.size();) {
+        const qsizetype len =
+            wide.at(i).isHighSurrogate() && i + 1 < wide.size() && wide.at(i + 1).isLowSurrogate()
+                ? 2
+                : 1;
+        const QByteArray bytes = encode(QStringView(wide).mid(i, len));
+        if (used + bytes.size() > shell::kTipLength)
+            break;
+        std::memcpy(narrow.szTip + used, bytes.constData(), size_t(bytes.size()));
+        used += bytes.size();
+        i += len;
+    }
+    return narrow;
+}
+
+void copyBack(const shell::NOTIFYICONDATAA& narrow, NOTIFYICONDATA& data) {
+    data.cbSize = narrow.cbSize;
+    data.hWnd = narrow.hWnd;
+    data.uID = narrow.uID;
+    data.uFlags = narrow.uFlags;
+    data.uCallbackMessage = narrow.uCallbackMessage;
+    data.hIcon = narrow.hIcon;
+    QStringDecoder decode(QStringConverter::System);
+    setTip(data, decode(QByteArrayView(narrow.szTip, shell::kTipLength)));
+}
+
+bool Shell_NotifyIcon(std::uint32_t message, NOTIFYICONDATA& data) {
+    shell::NOTIFYICONDATAA narrow = toNarrow(data);
+    const bool done = shell::notifyIcon(message, &narrow);
+    copyBack(narrow, data);
+    return done;
+}
+
+bool ShellExecute(std::uint32_t owner, const QString& operation, const QString& file,
+                  const QString& parameters, const QString& directory, int showCommand) {
+    const auto narrow = [](const QString& s) {
+        QStringEncoder encode(QStringConverter::System);
+        return s.isNull() ? QByteArray() : QByteArray(encode(s));
+    };
+    const auto pointer = [](const QString& wide, const QByteArray& bytes) {
+        return wide.isNull() ? nullptr : bytes.constData();
+    };
+    const QByteArray op = narrow(operation), f = narrow(file), p = narrow(parameters),
+                     d = narrow(directory);
+    return shell::execute(owner, pointer(operation, op), pointer(file, f), pointer(parameters, p),
+                          pointer(directory, d), showCommand);
+}
+
+} // namespace Module1

@@ -1,0 +1,98 @@
+#include "Shell.h"
+
+#include "IconHandles.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QHash>
+#include <QPointer>
+#include <QProcess>
+#include <QStringDecoder>
+#include <QSystemTrayIcon>
+
+#include <cstring>
+
+namespace shell {
+
+namespace {
+
+QString fromSystem(const char* text, qsizetype length) {
+    QStringDecoder decode(QStringConverter::System);
+    return decode(QByteArrayView(text, length));
+}
+
+QString fromSystem(const char* text) {
+    return fromSystem(text, qsizetype(std::strlen(text)));
+}
+
+// The icons added, by window and id. They stay for the life of the process;
+// the application object owns them, so they go with it after the run.
+QHash<quint64, QPointer<QSystemTrayIcon>>& addedIcons() {
+    static auto* const icons = new QHash<quint64, QPointer<QSystemTrayIcon>>;
+    return *icons;
+}
+
+quint64 iconKey(std::uint32_t hWnd, std::uint32_t uID) {
+    return (quint64(hWnd) << 32) | uID;
+}
+
+// Whether the icon should be put up now. With a notification area present, or
+// on X11, where one may appear later (the icon then docks by itself), it is.
+// Elsewhere with no area there will never be one: the headless platforms draw
+// nothing anybody sees, and asking Qt to watch for an area there only makes it
+// complain on the console.
+bool canShowIcons() {
+    return QSystemTrayIcon::isSystemTrayAvailable() ||
+           QGuiApplication::platformName() == QLatin1String("xcb");
+}
+
+} // namespace
+
+bool notifyIcon(std::uint32_t message, NOTIFYICONDATAA* data) {
+    if (!data || data->cbSize != kNotifyIconDataSize || message != NIM_ADD)
+        return false;
+    if (!QCoreApplication::instance())
+        return false;
+    const quint64 key = iconKey(data->hWnd, data->uID);
+    if (addedIcons().contains(key))
+        return false;
+
+    auto* icon = new QSystemTrayIcon(QCoreApplication::instance());
+    icon->setObjectName(QStringLiteral("notifyIcon.%1.%2").arg(data->hWnd).arg(data->uID));
+    if (data->uFlags & NIF_ICON)
+        icon->setIcon(IconHandles::iconOf(data->hIcon));
+    if (data->uFlags & NIF_TIP) {
+        const void* nul = std::memchr(data->szTip, '\0', sizeof data->szTip);
+        const auto length =
+            nul ? static_cast<const char*>(nul) - data->szTip : qsizetype(sizeof data->szTip);
+        icon->setToolTip(fromSystem(data->szTip, length));
+    }
+    // Mouse activity would go to data->hWnd as data->uCallbackMessage; the
+    // program's windows have no handler for it, so it is not delivered: the
+    // icon has no menu and reacts to no click.
+    addedIcons().insert(key, icon);
+    if (canShowIcons())
+        icon->show();
+    return true;
+}
+
+QSystemTrayIcon* addedIcon(std::uint32_t hWnd, std::uint32_t uID) {
+    return addedIcons().value(iconKey(hWnd, uID));
+}
+
+bool execute(std::uint32_t /*owner*/, const char* operation, const char* file,
+             const char* parameters, const char* directory, int /*showCommand*/) {
+    if (!file || !*file || parameters)
+        return false;
+    if (operation && std::strcmp(operation, "open") != 0)
+        return false;
+    QProcess opener;
+    opener.setProgram(QStringLiteral("xdg-open"));
+    opener.setArguments({fromSystem(file)});
+    if (directory)
+        opener.setWorkingDirectory(fromSystem(directory));
+    opener.setStandardInputFile(QProcess::nullDevice());
+    return opener.startDetached();
+}
+
+} // namespace shell

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdint>
+
+class QSystemTrayIcon;
+
+// The desktop shell as the program calls it: narrow strings in the system
+// code page, windows and icons by their 32-bit handles.
+namespace shell {
+
+// Notification messages.
+constexpr std::uint32_t NIM_ADD = 0;
+
+// Which fields of a notification record are meant.
+constexpr std::uint32_t NIF_MESSAGE = 1;
+constexpr std::uint32_t NIF_ICON = 2;
+constexpr std::uint32_t NIF_TIP = 4;
+
+// Length of a record's tip field, in characters of the record's form.
+constexpr int kTipLength = 64;
+
+// The notification record in its narrow, 88-byte form: what the shell reads.
+struct NOTIFYICONDATAA {
+    std::uint32_t cbSize;
+    std::uint32_t hWnd;
+    std::uint32_t uID;
+    std::uint32_t uFlags;
+    std::uint32_t uCallbackMessage;
+    std::uint32_t hIcon;
+    char szTip[kTipLength];
+};
+constexpr std::uint32_t kNotifyIconDataSize = 88;
+static_assert(sizeof(NOTIFYICONDATAA) == kNotifyIconDataSize);
+
+// Puts an icon into the desktop's notification area (message NIM_ADD): the
+// icon named by hIcon, with the tip up to its first NUL as tooltip. The icon
+// is kept for the life of the process. The window hWnd would receive mouse
+// activity over the icon as uCallbackMessage; nothing is delivered, so clicks
+// on the icon do nothing. Where the desktop has no notification area yet, the
+// icon docks by itself when one appears.
+//
+// Returns false for a record of another size, a message other than NIM_ADD,
+// or an icon already added for this window and id.
+bool notifyIcon(std::uint32_t message, NOTIFYICONDATAA* data);
+
+// The icon added for a window and id, or nullptr.
+QSystemTrayIcon* addedIcon(std::uint32_t hWnd, std::uint32_t uID);
+
+// Show commands.
+constexpr int SW_SHOWNORMAL = 1;
+
+// Opens `file` (a web address or a document) with the desktop's opener,
+// xdg-open, as one argument, without a command line in between, and returns
+// at once: the opener runs on by itself. `operation` is "open" or null (the
+// same). The opener has no notion of an owner window or a show command; they
+// are taken as given. `parameters` must be null: a document takes none.
+// `directory`, when given, is the opener's working directory.
+//
+// Returns whether the opener was started; what it then does is its own affair.
+bool execute(std::uint32_t owner, const char* operation, const char* file, const char* parameters,
+             const char* directory, int showCommand);
+
+} // namespace shell
