@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+#include <cstdint>
+#include <memory>
+
+class QWidget;
+
+namespace Ui {
+class Form2;
+}
+
+// The About window: who made the program and when, the same links as the
+// main window, and exit.
+//
+// The program has one Form2 object for the whole run, made at the first
+// request. Its window is loaded from the layout data when it is shown and not
+// loaded; closing it from its frame unloads it, so the next showing loads it
+// anew and runs its load step again.
+class Form2 : public QObject {
+    Q_OBJECT
+  public:
+    // The program-wide About window object.
+    static Form2& instance();
+
+    ~Form2() override;
+
+    // Shows the window modeless, with no owner window: loads it first (from
+    // the layout data, then the load step, then centred on the screen) when
+    // it is not loaded; when it is already shown nothing changes.
+    void Show();
+
+    // The loaded window and its controls; null while not loaded.
+    QWidget* window() const { return window_; }
+    Ui::Form2* controls() const { return ui_.get(); }
+
+  public Q_SLOTS:
+    void Form_Load();
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Pictuer1_Click();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    Form2();
+    void load();
+    void unload();
+    std::uint32_t hWnd() const;
+
+    QPointer<QWidget> window_;
+    std::unique_ptr<Ui::Form2> ui_;
+};
