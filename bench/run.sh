@@ -60,6 +60,7 @@ load() {
   done <"$2"
 }
 
+loadavg=$(cut -d' ' -f1-3 /proc/loadavg)
 run_mode ours
 run_mode baseline
 load ours "$work/ours.txt"
@@ -129,7 +130,8 @@ done
   echo "# Idle benchmark results"
   echo
   echo "$(date -u '+%Y-%m-%d %H:%M UTC'), $seconds s per run, ours then baseline back to back,"
-  echo "$(nproc) cores, $(uname -r), $build_type build, Xvfb display."
+  echo "$(nproc) cores, $(uname -r), $build_type build, display $DISPLAY, load average before"
+  echo "the runs $loadavg (other work on the machine shows as involuntary switches)."
   echo
   table
   echo
