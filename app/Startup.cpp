@@ -9,7 +9,7 @@ namespace app {
 void setUpApplication(QApplication& app) {
     QApplication::setApplicationName(QStringLiteral("Project1"));
     QApplication::setApplicationVersion(QStringLiteral("1.00"));
-    QApplication::setDesktopFileName(QStringLiteral("adhan-clock"));
+    QApplication::setDesktopFileName(QStringLiteral("com.example.AdhanClock"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/portrait.png")));
     // Menus and message boxes open right-to-left only when the whole
     // application is.

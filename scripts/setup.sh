@@ -25,6 +25,8 @@ packages=(
   pulseaudio pulseaudio-utils sox libsox-fmt-mp3
   # making the athan clip
   espeak-ng lame
+  # packaging and checking the desktop files: .deb dependencies, validators
+  dpkg-dev desktop-file-utils appstream
 )
 
 export DEBIAN_FRONTEND=noninteractive
