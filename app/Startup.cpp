@@ -6,6 +6,14 @@
 
 namespace app {
 
+void prepareEnvironment() {
+    // The window repaints one small label a second. Drawn through X shared
+    // memory, each repaint costs an extra round trip with the server (two more
+    // wake-ups a second); through the socket it costs nothing noticeable.
+    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
+        qputenv("QT_XCB_NO_MITSHM", "1");
+}
+
 void setUpApplication(QApplication& app) {
     QApplication::setApplicationName(QStringLiteral("Project1"));
     QApplication::setApplicationVersion(QStringLiteral("1.00"));

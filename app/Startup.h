@@ -4,6 +4,9 @@ class QApplication;
 
 namespace app {
 
+// Settings of the window system that must be made before the QApplication.
+void prepareEnvironment();
+
 // What every run sets up before its first window: the application's name and
 // version, right-to-left layout, and the faces behind the fonts the windows
 // ask for. Call right after the QApplication is made, before any font is used.

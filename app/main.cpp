@@ -17,6 +17,7 @@ int main(int argc, char* argv[]) {
                      argc > 0 ? argv[0] : "adhan-clock");
         return 2;
     }
+    app::prepareEnvironment();
     QApplication application(argc, argv);
     app::setUpApplication(application);
 

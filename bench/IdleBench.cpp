@@ -284,6 +284,7 @@ int main(int argc, char* argv[]) {
                              "starts a virtual one)\n");
         return 2;
     }
+    app::prepareEnvironment(); // as the program starts, both modes alike
     QApplication application(argc, argv);
 
     QCommandLineParser parser;
