@@ -62,11 +62,11 @@ void SecondBeat::poke() {
 }
 
 void SecondBeat::arm() {
-    boundary_.start(msUntilNextSecond(clock_.now().toMSecsSinceEpoch()));
+    boundary_.start(msUntilNextSecond(clock_.msecsSinceEpoch()));
 }
 
 void SecondBeat::wake() {
-    const int left = msUntilNextSecond(clock_.now().toMSecsSinceEpoch());
+    const int left = msUntilNextSecond(clock_.msecsSinceEpoch());
     // Re-arm before running anything: a handler may sit in a modal box for a
     // long time, and the beat must go on meanwhile.
     boundary_.start(left);
