@@ -25,8 +25,9 @@ QString fromSystem(const char* text) {
     return fromSystem(text, qsizetype(std::strlen(text)));
 }
 
-// The icons added, by window and id. They stay for the life of the process;
-// the application object owns them, so they go with it after the run.
+// The icons added, by window and id. They stay for the life of the process
+// and are never deleted: nothing of the program takes an icon down, and a
+// docked icon must not be deleted after the application object is gone.
 QHash<quint64, QPointer<QSystemTrayIcon>>& addedIcons() {
     static auto* const icons = new QHash<quint64, QPointer<QSystemTrayIcon>>;
     return *icons;
@@ -57,7 +58,7 @@ bool notifyIcon(std::uint32_t message, NOTIFYICONDATAA* data) {
     if (addedIcons().contains(key))
         return false;
 
-    auto* icon = new QSystemTrayIcon(QCoreApplication::instance());
+    auto* icon = new QSystemTrayIcon;
     icon->setObjectName(QStringLiteral("notifyIcon.%1.%2").arg(data->hWnd).arg(data->uID));
     if (data->uFlags & NIF_ICON)
         icon->setIcon(IconHandles::iconOf(data->hIcon));

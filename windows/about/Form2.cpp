@@ -6,8 +6,6 @@
 #include "platform/WindowHandles.h"
 #include "shell/Actions.h"
 
-#include "ui_Form2.h"
-
 #include <QMouseEvent>
 #include <QScreen>
 
@@ -22,15 +20,8 @@ Form2::Form2() = default;
 Form2::~Form2() = default;
 
 void Form2::Show() {
-    if (!window_) {
+    if (!window_)
         load();
-        // Centred on the screen when first shown after loading.
-        if (const QScreen* s = window_->screen()) {
-            QRect r(QPoint(), window_->size());
-            r.moveCenter(s->availableGeometry().center());
-            window_->move(r.topLeft());
-        }
-    }
     window_->show();
 }
 
@@ -52,6 +43,7 @@ void Form2::load() {
 
     window_ = window.release();
     ui_ = std::move(controls);
+    centred_ = false;
     Form_Load();
 }
 
@@ -71,6 +63,16 @@ bool Form2::eventFilter(QObject* watched, QEvent* event) {
         // Closing from the frame closes the window and nothing else.
         unload();
         return false;
+    }
+    if (window_ && watched == window_ && event->type() == QEvent::Show && !centred_) {
+        // Centred on the screen when first shown after loading, before it
+        // reaches the screen.
+        centred_ = true;
+        if (const QScreen* s = window_->screen()) {
+            QRect frame = window_->frameGeometry();
+            frame.moveCenter(s->availableGeometry().center());
+            window_->move(frame.topLeft());
+        }
     }
     if (ui_ && watched == ui_->Pictuer1 && event->type() == QEvent::MouseButtonRelease) {
         const auto* e = static_cast<QMouseEvent*>(event);

@@ -1,16 +1,12 @@
 #pragma once
 
+#include "ui_Form2.h"
+
 #include <QObject>
 #include <QPointer>
 
 #include <cstdint>
 #include <memory>
-
-class QWidget;
-
-namespace Ui {
-class Form2;
-}
 
 // The About window: who made the program and when, the same links as the
 // main window, and exit.
@@ -28,8 +24,9 @@ class Form2 : public QObject {
     ~Form2() override;
 
     // Shows the window modeless, with no owner window: loads it first (from
-    // the layout data, then the load step, then centred on the screen) when
-    // it is not loaded; when it is already shown nothing changes.
+    // the layout data, then the load step) when it is not loaded, and centres
+    // it on the screen as it first shows; when it is already shown nothing
+    // changes.
     void Show();
 
     // The loaded window and its controls; null while not loaded.
@@ -55,4 +52,5 @@ class Form2 : public QObject {
 
     QPointer<QWidget> window_;
     std::unique_ptr<Ui::Form2> ui_;
+    bool centred_ = false;
 };
