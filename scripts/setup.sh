@@ -23,6 +23,8 @@ packages=(
   # tests: virtual display, tray host, window inspection, sound server, audio tools
   xvfb xauth x11-utils trayer imagemagick
   pulseaudio pulseaudio-utils sox libsox-fmt-mp3
+  # tests: driving the program's windows from outside, as a user would
+  xdotool libxcb1-dev
   # making the athan clip
   espeak-ng lame
   # packaging and checking the desktop files: .deb dependencies, validators
