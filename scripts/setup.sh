@@ -29,6 +29,8 @@ packages=(
   espeak-ng lame
   # packaging and checking the desktop files: .deb dependencies, validators
   dpkg-dev desktop-file-utils appstream
+  # fuzzing the parsers (clang and libFuzzer), leak checks under Valgrind, time zones
+  clang-14 libclang-rt-14-dev valgrind tzdata
 )
 
 export DEBIAN_FRONTEND=noninteractive
