@@ -26,4 +26,6 @@ echo "== tests (build) =="
 ctest --test-dir build --output-on-failure || status=1
 echo "== tests (build-asan: AddressSanitizer + UndefinedBehaviorSanitizer) =="
 ctest --test-dir build-asan --output-on-failure || status=1
+echo "== fuzz (libFuzzer: each parser for a bounded time) =="
+bash fuzz/run.sh || status=1
 exit $status
