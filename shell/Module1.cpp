@@ -17,7 +17,9 @@ void setTip(NOTIFYICONDATA& data, const QString& text) {
 }
 
 QString tip(const NOTIFYICONDATA& data) {
-    return QString::fromUtf16(data.szTip, shell::kTipLength);
+    // The field as it is: fromUtf16 would take a leading U+FEFF or U+FFFE for
+    // a byte-order mark.
+    return QStringView(data.szTip, shell::kTipLength).toString();
 }
 
 shell::NOTIFYICONDATAA toNarrow(const NOTIFYICONDATA& data) {
@@ -56,7 +58,8 @@ void copyBack(const shell::NOTIFYICONDATAA& narrow, NOTIFYICONDATA& data) {
     data.uFlags = narrow.uFlags;
     data.uCallbackMessage = narrow.uCallbackMessage;
     data.hIcon = narrow.hIcon;
-    QStringDecoder decode(QStringConverter::System);
+    // A leading byte-order mark is part of the text, as in any other place.
+    QStringDecoder decode(QStringConverter::System, QStringConverter::Flag::ConvertInitialBom);
     setTip(data, decode(QByteArrayView(narrow.szTip, shell::kTipLength)));
 }
 
