@@ -122,7 +122,7 @@ class LeavingTest : public QObject {
   private:
     // Starts the program and waits for its main window.
     XWindow start(const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment());
-    XWindow waitForWindow(const QString& title);
+    XWindow waitForWindow(const QString& title, int timeoutMs = 10000);
     // Waits for the program to end by itself; checks it ended normally with status 0.
     void expectEnded();
 
@@ -155,9 +155,9 @@ void LeavingTest::cleanup() {
     }
 }
 
-XWindow LeavingTest::waitForWindow(const QString& title) {
+XWindow LeavingTest::waitForWindow(const QString& title, int timeoutMs) {
     QList<XWindow> found;
-    [&] { QTRY_VERIFY_WITH_TIMEOUT(!(found = windowsTitled(title)).isEmpty(), 20000); }();
+    [&] { QTRY_VERIFY_WITH_TIMEOUT(!(found = windowsTitled(title)).isEmpty(), timeoutMs); }();
     if (found.isEmpty())
         return {};
     return found.first();
@@ -171,7 +171,8 @@ XWindow LeavingTest::start(const QProcessEnvironment& env) {
         qWarning("adhan-clock did not start: %s", qPrintable(child_.errorString()));
         return {};
     }
-    const XWindow main = waitForWindow(kMainTitle);
+    // A sanitizer build takes its time to start.
+    const XWindow main = waitForWindow(kMainTitle, 30000);
     if (main.id && main.geometry.size() != mainLayout_->size())
         qWarning("the main window is %dx%d here, %dx%d in the program", mainLayout_->width(),
                  mainLayout_->height(), main.geometry.width(), main.geometry.height());
