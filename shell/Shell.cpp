@@ -17,7 +17,8 @@ namespace shell {
 namespace {
 
 QString fromSystem(const char* text, qsizetype length) {
-    QStringDecoder decode(QStringConverter::System);
+    // A leading byte-order mark is text like any other here.
+    QStringDecoder decode(QStringConverter::System, QStringConverter::Flag::ConvertInitialBom);
     return decode(QByteArrayView(text, length));
 }
 
