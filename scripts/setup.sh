@@ -29,6 +29,8 @@ packages=(
   espeak-ng lame
   # packaging and checking the desktop files: .deb dependencies, validators
   dpkg-dev desktop-file-utils appstream
+  # tests: reading the windows' accessibility tree from outside, as a screen reader does
+  at-spi2-core dbus-daemon dbus-bin gir1.2-atspi-2.0 python3-gi
   # fuzzing the parsers (clang and libFuzzer), leak checks under Valgrind, time zones
   clang-14 libclang-rt-14-dev valgrind tzdata
 )
