@@ -24,5 +24,13 @@ DispatchResult SkinnedLabel::invoke(std::int32_t id, CallKind kind, const QVaria
     if (args.front().typeId() != QMetaType::QString)
         return DispatchResult::failure(DispatchError::TypeMismatch);
     setText(args.front().toString());
+    // A label whose layout gives it a name (the clock, the date) tells a
+    // screen reader what it is and then what it shows.
+    if (!captionTaken_) {
+        captionTaken_ = true;
+        caption_ = accessibleName();
+    }
+    if (!caption_.isEmpty())
+        setAccessibleName(caption_ + u' ' + text());
     return DispatchResult::success();
 }

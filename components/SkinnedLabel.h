@@ -12,4 +12,8 @@ class SkinnedLabel : public QLabel, public platform::Dispatchable {
 
     platform::DispatchResult invoke(std::int32_t id, platform::CallKind kind,
                                     const QVariantList& args) override;
+
+  private:
+    QString caption_;
+    bool captionTaken_ = false;
 };

@@ -20,7 +20,7 @@ trap adhan_stop_services EXIT
 adhan_start_xvfb() {
   local fdfile="$ADHAN_SERVICES_DIR/display"
   rm -f "$fdfile"
-  Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp 9>"$fdfile" >"$ADHAN_SERVICES_DIR/xvfb.log" 2>&1 &
+  Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp -noreset 9>"$fdfile" >"$ADHAN_SERVICES_DIR/xvfb.log" 2>&1 &
   _adhan_pids+=($!)
   local i
   for i in $(seq 1 100); do

@@ -10,6 +10,7 @@ window too.
 """
 
 import argparse
+import re
 import sys
 import time
 
@@ -32,8 +33,9 @@ MAIN_WINDOW = [
     ("text", "وقت صلاة الفجر", "يرفع البرنامج أذان الفجر حين تبلغ الساعة هذا الوقت"),
     ("text", "وقت صلاة الظهر", "يرفع البرنامج أذان الظهر حين تبلغ الساعة هذا الوقت"),
     ("text", "وقت صلاة المغرب", "يرفع البرنامج أذان المغرب حين تبلغ الساعة هذا الوقت"),
-    ("label", "الساعة", None),
-    ("label", "التاريخ", None),
+    # The clock and date say what they are, then what they show.
+    ("label", re.compile(r"^الساعة \d\d:\d\d:\d\d [صم]$"), None),
+    ("label", re.compile(r"^التاريخ \d\d/\d\d/\d{4}$"), None),
     ("label", "صلاة الفجر", None),
     ("label", "صلاة الظهر", None),
     ("label", "صلاة المغرب", None),
@@ -136,7 +138,8 @@ def check_window(frame, expected, label):
     for role, name, description in expected:
         matches = [n for n in nodes
                    if n.get_role_name() in ({"text", "entry"} if role == "text" else {role})
-                   and n.get_name() == name]
+                   and (name.match(n.get_name() or "") if isinstance(name, re.Pattern)
+                        else n.get_name() == name)]
         if len(matches) != 1:
             fail("%s: expected one %s named %r, found %d" % (label, role, name, len(matches)))
             continue

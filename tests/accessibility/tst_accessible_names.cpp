@@ -116,10 +116,15 @@ void checkControls(QWidget* window, const std::vector<Expected>& expected) {
         QAccessibleInterface* a = QAccessible::queryAccessibleInterface(c);
         QVERIFY2(a, e.object);
         QVERIFY2(a->role() == e.role, e.object);
-        QCOMPARE(a->text(QAccessible::Name), e.name);
+        // A named label that shows something (the clock, the date) says its
+        // name and then what it shows.
+        const auto* label = qobject_cast<QLabel*>(c);
+        const QString said = a->text(QAccessible::Name);
+        const bool nameThenShown = label && said == e.name + u' ' + label->text();
+        QVERIFY2(said == e.name || nameThenShown, qPrintable(said));
         QCOMPARE(a->text(QAccessible::Description), e.description);
         if (e.nameInLayout)
-            QCOMPARE(c->accessibleName(), e.name);
+            QCOMPARE(c->accessibleName(), said);
         if (!e.description.isEmpty())
             QCOMPARE(c->accessibleDescription(), e.description);
     }
@@ -202,9 +207,11 @@ void AccessibleNamesTest::clockKeepsItsNamesAsItTicks() {
     clock_->advanceMs(61 * 1000);
     main_->Timer1_Timer();
     QVERIFY(ui.time1->text() != shown);
-    QCOMPARE(QAccessible::queryAccessibleInterface(ui.time1)->text(QAccessible::Name), s("الساعة"));
+    // The clock and date say what they are, then what they show now.
+    QCOMPARE(QAccessible::queryAccessibleInterface(ui.time1)->text(QAccessible::Name),
+             s("الساعة ") + ui.time1->text());
     QCOMPARE(QAccessible::queryAccessibleInterface(ui.date1)->text(QAccessible::Name),
-             s("التاريخ"));
+             s("التاريخ ") + ui.date1->text());
     // Unlocking the fields leaves their names as they were.
     ui.Check1->setChecked(true);
     main_->Timer1_Timer();
