@@ -51,7 +51,7 @@ double number(const Run& r, const char* key) {
 
 class BenchSmoke : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void oursReportsSaneFigures() {
         const Run r =
             runBench({QStringLiteral("ours"), QStringLiteral("--seconds"),

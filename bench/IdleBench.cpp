@@ -144,7 +144,7 @@ enum class Mode { Ours, Baseline };
 
 // Watches the window and takes the measurements.
 class Bench : public QObject {
-  public:
+public:
     Bench(Form1& form, Mode mode, double seconds, double settle, qint64 startNs, bool fromProcess)
         : form_(form), mode_(mode), seconds_(seconds), settle_(settle), startNs_(startNs),
           fromProcess_(fromProcess) {
@@ -178,7 +178,7 @@ class Bench : public QObject {
         lastChangeSecond_ = second;
     }
 
-  protected:
+protected:
     bool eventFilter(QObject* watched, QEvent* e) override {
         if (e->type() != QEvent::Paint)
             return false;
@@ -193,7 +193,7 @@ class Bench : public QObject {
         return false;
     }
 
-  private:
+private:
     void begin() {
         threadsAtBegin_ = threadSwitches();
         atBegin_ = usageNow();

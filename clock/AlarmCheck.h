@@ -16,7 +16,7 @@ class ClockView;
 // the same time both fire, in slot order, however long the first box stays
 // open. A new clock text is checked even while an earlier box is still open.
 class AlarmCheck {
-  public:
+public:
     explicit AlarmCheck(ClockView& view) : view_(view) {}
 
     void run();
@@ -24,7 +24,7 @@ class AlarmCheck {
     // The clock text the last check was for (empty before the first).
     QString lastHandled() const { return lastHandled_; }
 
-  private:
+private:
     ClockView& view_;
     QString lastHandled_;
     bool started_ = false;

@@ -9,7 +9,7 @@ namespace prayer {
 // What the refresh tick and the alarm check see of the main window. The
 // window supplies the real controls; the tests supply their own.
 class ClockView {
-  public:
+public:
     virtual ~ClockView() = default;
 
     // The editing switch: 0 clear, 1 ticked, 2 greyed.

@@ -19,7 +19,7 @@ class QAudioOutput;
 // what there is of it plays.
 class ClipPlayer : public QWidget, public platform::Dispatchable {
     Q_OBJECT
-  public:
+public:
     explicit ClipPlayer(QWidget* parent = nullptr);
     ~ClipPlayer() override;
 
@@ -37,13 +37,13 @@ class ClipPlayer : public QWidget, public platform::Dispatchable {
     // The player underneath, once the first clip has been started (for checks).
     QMediaPlayer* mediaPlayer() const { return player_; }
 
-  signals:
+signals:
     // A clip was handed to the audio system (the path it resolved to).
     void started(const QString& path);
     // The clip could not be played; `reason` is what was written to stderr.
     void failed(const QString& reason);
 
-  private:
+private:
     void play();
     void complain(const QString& what);
     void ensurePlayer();

@@ -7,13 +7,13 @@
 // A text label of the skin: its text is its default property.
 class SkinnedLabel : public QLabel, public platform::Dispatchable {
     Q_OBJECT
-  public:
+public:
     explicit SkinnedLabel(QWidget* parent = nullptr);
 
     platform::DispatchResult invoke(std::int32_t id, platform::CallKind kind,
                                     const QVariantList& args) override;
 
-  private:
+private:
     QString caption_;
     bool captionTaken_ = false;
 };

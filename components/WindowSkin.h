@@ -13,7 +13,7 @@
 class WindowSkin : public QWidget, public platform::Dispatchable {
     Q_OBJECT
     Q_PROPERTY(QString definition READ definition WRITE setDefinition)
-  public:
+public:
     explicit WindowSkin(QWidget* parent = nullptr);
 
     // Where the skin definition is read from (a file or a resource path).
@@ -26,7 +26,7 @@ class WindowSkin : public QWidget, public platform::Dispatchable {
     platform::DispatchResult invoke(std::int32_t id, platform::CallKind kind,
                                     const QVariantList& args) override;
 
-  private:
+private:
     void applyTo(QWidget* window) const;
 
     QString path_;

@@ -7,7 +7,7 @@ namespace platform {
 // Where the program reads the local date and time. The real clock in the
 // program; a clock the tests move by hand in the tests.
 class Clock {
-  public:
+public:
     virtual ~Clock() = default;
     virtual QDateTime now() const = 0;
     // The same instant as milliseconds since the epoch (UTC).
@@ -15,7 +15,7 @@ class Clock {
 };
 
 class SystemClock final : public Clock {
-  public:
+public:
     QDateTime now() const override { return QDateTime::currentDateTime(); }
     // Needs no time-zone lookup, so the once-a-second wake stays cheap.
     qint64 msecsSinceEpoch() const override { return QDateTime::currentMSecsSinceEpoch(); }

@@ -31,7 +31,7 @@ struct DispatchResult {
 
 // Anything that answers late-bound calls by dispatch id.
 class Dispatchable {
-  public:
+public:
     virtual ~Dispatchable() = default;
     virtual DispatchResult invoke(std::int32_t id, CallKind kind, const QVariantList& args) = 0;
 };

@@ -17,7 +17,7 @@ class SecondBeat;
 class IntervalTimer : public QWidget {
     Q_OBJECT
     Q_PROPERTY(int interval READ interval WRITE setInterval)
-  public:
+public:
     explicit IntervalTimer(QWidget* parent = nullptr);
     ~IntervalTimer() override;
 
@@ -27,14 +27,14 @@ class IntervalTimer : public QWidget {
     // Use another beat (tests drive one on a clock of their own).
     void setBeat(SecondBeat* beat);
 
-  signals:
+signals:
     void Timer();
 
-  protected:
+protected:
     void changeEvent(QEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
-  private:
+private:
     void follow();
     void fire();
     bool shouldRun() const;

@@ -11,7 +11,7 @@ namespace platform {
 // The user's regional time and date forms: the default text of a time value
 // (the long-time form) and of a date value (the short-date form).
 class RegionalFormat {
-  public:
+public:
     // The locale named by the environment, in POSIX order: LC_ALL, else LC_TIME, else LANG.
     static RegionalFormat fromEnvironment();
     // The locale with this POSIX name ("ar_SA.UTF-8", "en_US", "C", ...).
@@ -30,7 +30,7 @@ class RegionalFormat {
     // The language part of a POSIX locale name: "ar" for "ar_EG.UTF-8@x", "" for "C".
     static QString languageOf(const QString& posixName);
 
-  private:
+private:
     RegionalFormat() = default;
     QString strftime(const char* pattern, int year, int month, int day, int hour, int minute,
                      int second) const;

@@ -11,7 +11,7 @@ namespace platform {
 // A failure that ends the run: what the platform reports as a run-time error,
 // with its number and description.
 class RuntimeError : public std::runtime_error {
-  public:
+public:
     RuntimeError(int number, const QString& description);
 
     int number() const { return number_; }
@@ -19,7 +19,7 @@ class RuntimeError : public std::runtime_error {
 
     static RuntimeError fromDispatch(DispatchError e);
 
-  private:
+private:
     int number_;
     QString description_;
 };

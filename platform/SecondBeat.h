@@ -21,7 +21,7 @@ class Clock;
 // reading, so clock steps and resume from suspend are caught up within a second.
 class SecondBeat : public QObject {
     Q_OBJECT
-  public:
+public:
     using Handler = std::function<void()>;
 
     explicit SecondBeat(const Clock& clock, QObject* parent = nullptr);
@@ -56,10 +56,10 @@ class SecondBeat : public QObject {
     static int msUntilNextSecond(qint64 msecsSinceEpoch);
     static constexpr int kEarlyWindowMs = 50;
 
-  protected:
+protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-  private:
+private:
     void arm();
 
     const Clock& clock_;

@@ -10,7 +10,7 @@ namespace platform {
 // platform (native ids differ in size and meaning between xcb, wayland and
 // offscreen, so the program keeps its own table).
 class WindowHandles {
-  public:
+public:
     // The handle of a window, given at its first request; 0 for none.
     static std::uint32_t handleOf(QWidget* window);
     // The window of a handle, or nullptr when it names none (or it is gone).

@@ -10,7 +10,7 @@ namespace shell {
 // icon by handle. An icon keeps its handle, and the handle its icon, for the
 // rest of the run.
 class IconHandles {
-  public:
+public:
     // The handle of an icon, given at its first request; 0 for a null icon.
     static std::uint32_t handleOf(const QIcon& icon);
     // The icon of a handle; a null icon when it names none.

@@ -131,7 +131,7 @@ bool centred(QWidget* window) {
 
 class AboutTest : public QObject {
     Q_OBJECT
-  private Q_SLOTS:
+private Q_SLOTS:
     void initTestCase();
     void init();
     void cleanup();
@@ -140,7 +140,7 @@ class AboutTest : public QObject {
     void closedFromFrameThenLoadedAnew();
     void staysWorkingWhenMainWindowCloses();
 
-  private:
+private:
     std::unique_ptr<FakeClock> clock_;
     QPointer<Form1> main_;
 };

@@ -159,7 +159,7 @@ void checkNoneUnnamed(QWidget* window) {
 
 class AccessibleNamesTest : public QObject {
     Q_OBJECT
-  private Q_SLOTS:
+private Q_SLOTS:
     void initTestCase() { app::setUpApplication(*qApp); }
     void init();
     void cleanup();
@@ -168,7 +168,7 @@ class AccessibleNamesTest : public QObject {
     void clockKeepsItsNamesAsItTicks();
     void aboutWindowControls();
 
-  private:
+private:
     std::unique_ptr<FakeClock> clock_;
     QPointer<Form1> main_;
 };

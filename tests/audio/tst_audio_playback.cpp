@@ -138,7 +138,7 @@ class AudioPlayback : public QObject {
         return r;
     }
 
-  private slots:
+private slots:
     void initTestCase() {
         QVERIFY2(qEnvironmentVariableIsSet("PULSE_SERVER"),
                  "no private sound server: run through scripts/test.sh, or source "

@@ -21,7 +21,7 @@ QString expectedClockText(const QDateTime& t);
 QString expectedDateText(const QDateTime& t);
 
 class WindowDriver {
-  public:
+public:
     // A shown main window whose clock reads `start`.
     explicit WindowDriver(const QDateTime& start);
     ~WindowDriver();
@@ -86,7 +86,7 @@ class WindowDriver {
     // delivered); the first few only.
     QStringList problems;
 
-  private:
+private:
     QString openField(QLineEdit* f);
     QString closeField(QLineEdit* f);
 

@@ -17,7 +17,7 @@ namespace {
 
 // A private X server, gone when this object is.
 class PrivateXServer {
-  public:
+public:
     PrivateXServer() {
         // -displayfd 1: the server picks a free display and writes its number
         // on stdout once it accepts connections.
@@ -44,7 +44,7 @@ class PrivateXServer {
     QString display() const { return display_; }
     QProcess& process() { return server_; }
 
-  private:
+private:
     QProcess server_;
     QString display_;
 };
@@ -64,7 +64,7 @@ bool windowShown(const QString& display, const QString& title) {
 class DisplayLossTest : public QObject {
     Q_OBJECT
 
-  private Q_SLOTS:
+private Q_SLOTS:
     void programEndsWhenTheDisplayGoesAway_data() {
         QTest::addColumn<int>("signal");
         QTest::newRow("server terminated") << int(SIGTERM);

@@ -44,7 +44,7 @@ QString visible(const QString& s) {
 class FieldFaultsTest : public QObject {
     Q_OBJECT
 
-  private Q_SLOTS:
+private Q_SLOTS:
     // Each row puts its text into the dawn field and runs the clock over the
     // dawn second, morning and afternoon. `held` is what the field then holds
     // (the line edit keeps at most 32767 characters, and typing drops

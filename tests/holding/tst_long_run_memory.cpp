@@ -60,7 +60,7 @@ qint64 heapInUse() {
 class LongRunMemoryTest : public QObject {
     Q_OBJECT
 
-  private Q_SLOTS:
+private Q_SLOTS:
     void aDayOfTicksHoldsNoMore() {
         bool ok = false;
         int hours = qEnvironmentVariableIntValue("ADHAN_LONG_RUN_HOURS", &ok);

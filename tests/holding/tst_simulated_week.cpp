@@ -87,7 +87,7 @@ int slotOfMessage(const QString& message) {
 // A week of the window: every text the clock label comes to show, every alarm,
 // and whatever broke the rule.
 class Week {
-  public:
+public:
     explicit Week(const QDateTime& start) : driver(start) {
         boxes.whileOpen = [this](QMessageBox* box) {
             const auto& c = driver.controls();
@@ -166,7 +166,7 @@ class Week {
     int inputs = 0;
     QStringList problems;
 
-  private:
+private:
     void problem(const QString& what) {
         if (problems.size() < 20)
             problems << QStringLiteral("%1: %2").arg(
@@ -262,7 +262,7 @@ int count(const QStringList& l, const QString& s) {
 class SimulatedWeekTest : public QObject {
     Q_OBJECT
 
-  private Q_SLOTS:
+private Q_SLOTS:
     void initTestCase() {
         // The weeks are chosen around London's changes of 2024.
         const QDateTime before(QDate(2024, 3, 31), QTime(0, 30));

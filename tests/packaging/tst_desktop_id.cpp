@@ -11,7 +11,7 @@
 class DesktopIdTest : public QObject {
     Q_OBJECT
 
-  private Q_SLOTS:
+private Q_SLOTS:
     void namesTheInstalledEntry() {
         auto* application = qobject_cast<QApplication*>(QCoreApplication::instance());
         QVERIFY(application);

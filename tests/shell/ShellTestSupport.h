@@ -17,7 +17,7 @@ namespace testing {
 // then stays running, as a browser would, until released or for at most ten
 // seconds. Put first in PATH, it is what the program starts.
 class FakeOpener {
-  public:
+public:
     FakeOpener();
     ~FakeOpener();
 
@@ -43,7 +43,7 @@ class FakeOpener {
 
     QString folder() const { return dir_.path(); }
 
-  private:
+private:
     QTemporaryDir dir_;
     QString log_;
     int status_ = 0;

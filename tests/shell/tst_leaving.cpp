@@ -109,7 +109,7 @@ int runChild(int argc, char** argv, const QByteArray& mode) {
 
 class LeavingTest : public QObject {
     Q_OBJECT
-  private Q_SLOTS:
+private Q_SLOTS:
     void initTestCase();
     void cleanup();
     void menuExitEndsAtOnceWithoutBox();
@@ -119,7 +119,7 @@ class LeavingTest : public QObject {
     void farewellBox_data();
     void farewellBox();
 
-  private:
+private:
     // Starts the program and waits for its main window.
     XWindow start(const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment());
     XWindow waitForWindow(const QString& title, int timeoutMs = 10000);

@@ -27,7 +27,7 @@ const QString kSeminary = QStringLiteral("http://example.net");
 
 class LinksTest : public QObject {
     Q_OBJECT
-  private Q_SLOTS:
+private Q_SLOTS:
     void initTestCase();
     void init();
     void cleanup();
@@ -38,7 +38,7 @@ class LinksTest : public QObject {
     void missingOpenerShowsNothing();
     void failingOpenerShowsNothing();
 
-  private:
+private:
     // Presses `press`, then waits until the opener has logged one call more
     // than before, and checks that call: one argument, the address.
     void expectOneCall(const std::function<void()>& press, const QString& address);

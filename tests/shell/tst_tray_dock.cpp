@@ -88,12 +88,12 @@ QStringList visibleWindows() {
 
 class TrayDockTest : public QObject {
     Q_OBJECT
-  private Q_SLOTS:
+private Q_SLOTS:
     void initTestCase();
     void cleanupTestCase();
     void runsOnWithoutHostThenDocks();
 
-  private:
+private:
     QProcess trayer_;
 };
 

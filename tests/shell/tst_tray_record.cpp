@@ -46,7 +46,7 @@ Module1::NOTIFYICONDATA recordWithTip(const QString& text) {
 
 class TrayRecordTest : public QObject {
     Q_OBJECT
-  private Q_SLOTS:
+private Q_SLOTS:
     void narrowRecordLayout();
     void registerFillsTheRecord();
     void narrowCopyBytes();

@@ -18,20 +18,20 @@ namespace testing {
 
 // A clock the test moves by hand.
 class FakeClock final : public platform::Clock {
-  public:
+public:
     explicit FakeClock(QDateTime start = QDateTime(QDate(2024, 3, 15), QTime(0, 0)))
         : now_(std::move(start)) {}
     QDateTime now() const override { return now_; }
     void set(const QDateTime& t) { now_ = t; }
     void advanceMs(qint64 ms) { now_ = now_.addMSecs(ms); }
 
-  private:
+private:
     QDateTime now_;
 };
 
 // A stand-in player that records the calls made on it.
 class RecordingPlayer final : public platform::Dispatchable {
-  public:
+public:
     struct Call {
         std::int32_t id;
         platform::CallKind kind;
@@ -52,7 +52,7 @@ class RecordingPlayer final : public platform::Dispatchable {
 // before answering it.
 class BoxAnswerer : public QObject {
     Q_OBJECT
-  public:
+public:
     explicit BoxAnswerer(QObject* parent = nullptr);
     struct Box {
         QString text;
@@ -65,7 +65,7 @@ class BoxAnswerer : public QObject {
     // When false, boxes are recorded but left open (the test closes them).
     bool answer = true;
 
-  private:
+private:
     void poll();
     QTimer timer_;
     QPointer<QMessageBox> last_;

@@ -31,7 +31,7 @@ QByteArray standardSkin() {
 class ComponentsTest : public QObject {
     Q_OBJECT
 
-  private Q_SLOTS:
+private Q_SLOTS:
     void labelTextProperty() {
         SkinnedLabel label;
         label.setText(QStringLiteral("time")); // the design text

@@ -26,7 +26,7 @@ const QString kSunset = QStringLiteral("05:18:00 م");
 // A window of our own: real labels, plain fields, a recording player, and
 // message boxes that the test answers in code.
 class TestView final : public prayer::ClockView {
-  public:
+public:
     TestView() {
         time1.setText(QStringLiteral("time"));
         date1.setText(QStringLiteral("date"));
@@ -71,7 +71,7 @@ QString message(int slot) {
 class PrayerClockTest : public QObject {
     Q_OBJECT
 
-  private:
+private:
     // One timer tick of each handler, refresh first.
     static void tick(TestView& v, prayer::AlarmCheck& alarm, const FakeClock& clock,
                      const platform::RegionalFormat& fmt) {
@@ -79,7 +79,7 @@ class PrayerClockTest : public QObject {
         alarm.run();
     }
 
-  private Q_SLOTS:
+private Q_SLOTS:
     void slotsHoldTheirTexts() {
         QCOMPARE(QString::fromUtf16(prayer::kSlots[0].name), QStringLiteral("صلاة الفجر"));
         QCOMPARE(QString::fromUtf16(prayer::kSlots[1].name), QStringLiteral("صلاة الظهر"));

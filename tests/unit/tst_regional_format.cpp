@@ -10,7 +10,7 @@ using platform::RegionalFormat;
 class RegionalFormatTest : public QObject {
     Q_OBJECT
 
-  private Q_SLOTS:
+private Q_SLOTS:
     void arabicLongTime_data() {
         QTest::addColumn<QTime>("time");
         QTest::addColumn<QString>("text");

@@ -20,7 +20,7 @@ QDateTime at(int h, int m, int s, int ms) {
 class SecondBeatTest : public QObject {
     Q_OBJECT
 
-  private Q_SLOTS:
+private Q_SLOTS:
     void aimsJustPastTheNextSecond() {
         QCOMPARE(SecondBeat::msUntilNextSecond(1'700'000'000'000), 1000);
         QCOMPARE(SecondBeat::msUntilNextSecond(1'700'000'000'001), 999);

@@ -265,7 +265,7 @@ class MainWindowTest : public QObject {
         window->setBeat(beat.get());
     }
 
-  private Q_SLOTS:
+private Q_SLOTS:
     void initTestCase() { app::setUpApplication(*qApp); }
     void cleanup() {
         window.reset();

@@ -47,7 +47,7 @@ int distinctColours(const QImage& img) {
 class MainWindowScreenTest : public QObject {
     Q_OBJECT
 
-  private Q_SLOTS:
+private Q_SLOTS:
     void initTestCase() {
         QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
         app::setUpApplication(*qApp);

@@ -17,7 +17,7 @@
 // anew and runs its load step again.
 class Form2 : public QObject {
     Q_OBJECT
-  public:
+public:
     // The program-wide About window object.
     static Form2& instance();
 
@@ -33,7 +33,7 @@ class Form2 : public QObject {
     QWidget* window() const { return window_; }
     Ui::Form2* controls() const { return ui_.get(); }
 
-  public Q_SLOTS:
+public Q_SLOTS:
     void Form_Load();
     void Command1_Click();
     void Command2_Click();
@@ -41,10 +41,10 @@ class Form2 : public QObject {
     void Command4_Click();
     void Pictuer1_Click();
 
-  protected:
+protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-  private:
+private:
     Form2();
     void load();
     void unload();

@@ -17,7 +17,7 @@ class SecondBeat;
 // switch, the player, and the buttons and menu.
 class Form1 : public QMainWindow, private prayer::ClockView {
     Q_OBJECT
-  public:
+public:
     // `clock` is where the window reads the time; `format` the regional forms.
     explicit Form1(const platform::Clock& clock, platform::RegionalFormat format,
                    QWidget* parent = nullptr);
@@ -30,7 +30,7 @@ class Form1 : public QMainWindow, private prayer::ClockView {
     // Drive the timers from another beat (tests run one on a clock of their own).
     void setBeat(platform::SecondBeat* beat);
 
-  public Q_SLOTS:
+public Q_SLOTS:
     void Form_Load();
     void Timer1_Timer();
     void Timer2_Timer();
@@ -42,10 +42,10 @@ class Form1 : public QMainWindow, private prayer::ClockView {
     void mnAbout_Click();
     void mnExit_Click();
 
-  protected:
+protected:
     void showEvent(QShowEvent* e) override;
 
-  private:
+private:
     // What the clock logic sees of this window.
     int switchValue() const override;
     QString fieldText(int slot) const override;
