@@ -22,10 +22,38 @@ export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 
 status=0
+passed=0
+failed=0
+# Runs ctest on one tree and adds its counts to the totals.
+run_ctest() {
+  local log
+  log=$(mktemp)
+  ctest --test-dir "$1" --output-on-failure 2>&1 | tee "$log" || true
+  local line total bad
+  line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1 || true)
+  rm -f "$log"
+  if [ -z "$line" ]; then
+    echo "test.sh: ctest in $1 reported no result" >&2
+    failed=$((failed + 1))
+    status=1
+    return
+  fi
+  bad=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")
+  total=$(sed -E 's/.* failed out of ([0-9]+).*/\1/' <<<"$line")
+  passed=$((passed + total - bad))
+  failed=$((failed + bad))
+  [ "$bad" -eq 0 ] || status=1
+}
 echo "== tests (build) =="
-ctest --test-dir build --output-on-failure || status=1
+run_ctest build
 echo "== tests (build-asan: AddressSanitizer + UndefinedBehaviorSanitizer) =="
-ctest --test-dir build-asan --output-on-failure || status=1
+run_ctest build-asan
 echo "== fuzz (libFuzzer: each parser for a bounded time) =="
-bash fuzz/run.sh || status=1
+if bash fuzz/run.sh; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+  status=1
+fi
+echo "summary: $passed passed, $failed failed"
 exit $status
