@@ -83,13 +83,25 @@ void ClipPlayer::complain(const QString& what) {
     emit failed(what);
 }
 
-void ClipPlayer::ensurePlayer() {
-    if (player_)
-        return;
-    // Made at the first play, so an idle program carries no audio pipeline.
+void ClipPlayer::freshPlayer() {
+    // Each play gets a pipeline of its own. Qt's GStreamer player does not
+    // start over reliably within one pipeline: after stop() and play() on the
+    // same source, the position moves a little and then no sound comes out;
+    // after its source is cleared and set again at once, it sometimes reports
+    // the end of the stream, or a data stream error, before a sample was
+    // played. A new player has none of that history. Nothing is built before
+    // the first play, so an idle program carries no audio pipeline.
+    if (player_) {
+        // Silence the clip still playing, if any. The old player goes once
+        // control is back in the event loop: this may run inside one of its
+        // own signals.
+        player_->disconnect(this);
+        player_->stop();
+        player_->deleteLater();
+    }
     player_ = new QMediaPlayer(this);
-    output_ = new QAudioOutput(this);
-    player_->setAudioOutput(output_);
+    auto* output = new QAudioOutput(player_);
+    player_->setAudioOutput(output);
     connect(player_, &QMediaPlayer::errorOccurred, this,
             [this](QMediaPlayer::Error, const QString& text) {
                 // GStreamer follows the first error of a broken stream with
@@ -170,7 +182,7 @@ void ClipPlayer::play() {
         complain(QStringLiteral("cannot play %1: the file cannot be read").arg(path));
         return;
     }
-    ensurePlayer();
+    freshPlayer();
     current_ = path;
     complained_ = false;
     // A clip cut short plays what there is of it, but ends early: say so.
@@ -181,10 +193,6 @@ void ClipPlayer::play() {
     }
     if (QMediaDevices::audioOutputs().isEmpty())
         say(QStringLiteral("playing %1, but there is no sound output device").arg(path));
-    // Load the source anew each time: playing the same source again after it
-    // ended is not reliably audible otherwise.
-    player_->stop();
-    player_->setSource(QUrl());
     player_->setSource(QUrl::fromLocalFile(path));
     player_->play();
     emit started(path);

@@ -34,7 +34,8 @@ public:
     // Why the file at `path` is shorter than it says it is, or an empty string.
     static QString cutShort(const QString& path);
 
-    // The player underneath, once the first clip has been started (for checks).
+    // The player of the clip started last, once there is one (for checks). Each
+    // play replaces it.
     QMediaPlayer* mediaPlayer() const { return player_; }
 
 signals:
@@ -46,11 +47,10 @@ signals:
 private:
     void play();
     void complain(const QString& what);
-    void ensurePlayer();
+    void freshPlayer();
 
     QString source_;
     QString current_;
     bool complained_ = false; // the current play has been reported as failed
     QMediaPlayer* player_ = nullptr;
-    QAudioOutput* output_ = nullptr;
 };

@@ -169,6 +169,12 @@ private slots:
         QVERIFY2(QFileInfo(probe_).isExecutable(), qPrintable(probe_));
     }
 
+    // A check that failed half-way leaves no recorder behind.
+    void cleanup() {
+        if (parec_)
+            stopRecording();
+    }
+
     // The check below can fail: with nothing playing, the sink records silence.
     void silenceWhenNothingPlays() {
         startRecording(QStringLiteral("silence.raw"));
@@ -258,16 +264,18 @@ private slots:
         qint64 firstPosition = -1;
         qint64 firstPositionMs = -1;
         QElapsedTimer clock;
+        platform::putProperty(player, dispid::kPlayerSource, kClip);
+        const qint64 from = fileSize(recording_);
+        clock.start();
+        platform::callMethod(player, dispid::kPlayerPlay);
+        mp = player.mediaPlayer();
+        QVERIFY(mp);
         connect(mp, &QMediaPlayer::positionChanged, this, [&](qint64 pos) {
             if (pos > 0 && firstPosition < 0) {
                 firstPosition = pos;
                 firstPositionMs = clock.elapsed();
             }
         });
-        platform::putProperty(player, dispid::kPlayerSource, kClip);
-        const qint64 from = fileSize(recording_);
-        clock.start();
-        platform::callMethod(player, dispid::kPlayerPlay);
         QTRY_VERIFY_WITH_TIMEOUT(firstPosition > 0, 10000);
         qInfo("second play() at %lld ms into the clip: first position > 0 (%lld ms) after %lld "
               "ms",
@@ -305,14 +313,16 @@ private slots:
 
         qint64 firstPositionMs = -1;
         QElapsedTimer clock;
-        connect(mp, &QMediaPlayer::positionChanged, this, [&](qint64 pos) {
-            if (pos > 0 && pos < 5000 && firstPositionMs < 0)
-                firstPositionMs = clock.elapsed();
-        });
         platform::putProperty(player, dispid::kPlayerSource, kClip);
         const qint64 from = fileSize(recording_);
         clock.start();
         platform::callMethod(player, dispid::kPlayerPlay);
+        mp = player.mediaPlayer();
+        QVERIFY(mp);
+        connect(mp, &QMediaPlayer::positionChanged, this, [&](qint64 pos) {
+            if (pos > 0 && pos < 5000 && firstPositionMs < 0)
+                firstPositionMs = clock.elapsed();
+        });
         QTRY_VERIFY_WITH_TIMEOUT(firstPositionMs >= 0, 10000);
         qInfo("play() after the end: first position > 0 after %lld ms", firstPositionMs);
 
@@ -329,6 +339,72 @@ private slots:
         QCOMPARE(failed.count(), 0);
         QCOMPARE(state, QMediaPlayer::PlayingState);
         QVERIFY2(position >= 3000, qPrintable(QString::number(position)));
+        QVERIFY2(rms > kSilence, qPrintable(QString::number(rms)));
+    }
+
+    // Alarms in quick succession, at any moment of the clip: two at once (two
+    // fields holding the same time), right after the clip got going, early,
+    // and well into it. Every play must set the clip going again and keep it
+    // sounding; none may leave the player silent, at the end of the stream or
+    // in an error.
+    void everyReplayStartsOver() {
+        startRecording(QStringLiteral("replays.raw"));
+        if (QTest::currentTestFailed())
+            return;
+        ClipPlayer player;
+        QSignalSpy failed(&player, &ClipPlayer::failed);
+        platform::putProperty(player, dispid::kPlayerSource, kClip);
+
+        int plays = 0;
+        qint64 lastPosition = -1;
+        const auto play = [&] {
+            platform::callMethod(player, dispid::kPlayerPlay);
+            ++plays;
+            lastPosition = -1;
+            QMediaPlayer* mp = player.mediaPlayer();
+            QVERIFY(mp);
+            connect(mp, &QMediaPlayer::positionChanged, this,
+                    [&lastPosition](qint64 pos) { lastPosition = pos; });
+        };
+        const auto state = [&] {
+            QMediaPlayer* mp = player.mediaPlayer();
+            return QStringLiteral("play %1: position %2, state %3, status %4, error '%5'")
+                .arg(plays)
+                .arg(mp->position())
+                .arg(int(mp->playbackState()))
+                .arg(int(mp->mediaStatus()))
+                .arg(mp->errorString());
+        };
+        // A fixed spread of gaps, so that each run tries the same moments.
+        const int gapsMs[] = {0, 20, 60, 150, 300, 700};
+        constexpr int kRounds = 3;
+        for (int round = 0; round < kRounds; ++round) {
+            play();
+            play();
+            for (const int gap : gapsMs) {
+                QTRY_VERIFY2_WITH_TIMEOUT(lastPosition > 0, qPrintable(state()), 10000);
+                QVERIFY2(lastPosition < 3000, qPrintable(state()));
+                QTest::qWait(gap);
+                play();
+            }
+            // The last one keeps going: a pipeline that only pretends to
+            // play stops moving within a few hundred milliseconds.
+            QTRY_VERIFY2_WITH_TIMEOUT(lastPosition >= 1500, qPrintable(state()), 10000);
+        }
+        const qint64 from = fileSize(recording_);
+        listen(from, kListenBytes);
+        if (QTest::currentTestFailed())
+            return;
+        const qint64 position = player.mediaPlayer()->position();
+        stopRecording();
+        qint64 n = 0;
+        const double rms = rmsOf(recording_, from, &n);
+        qInfo("%d plays in quick succession; after the last: RMS %.6f over %lld samples, "
+              "position %lld ms",
+              plays, rms, n, position);
+        QCOMPARE(failed.count(), 0);
+        QCOMPARE(player.mediaPlayer()->playbackState(), QMediaPlayer::PlayingState);
+        QVERIFY2(position >= 4000, qPrintable(QString::number(position)));
         QVERIFY2(rms > kSilence, qPrintable(QString::number(rms)));
     }
 
