@@ -119,6 +119,20 @@ class AudioPlayback : public QObject {
         QTRY_VERIFY_WITH_TIMEOUT(fileSize(recording_) >= from + bytes, 30000);
     }
 
+    // Stops the recorder; the RMS of what it recorded from byte `from` on.
+    double recordedRms(qint64 from, qint64* samples) {
+        stopRecording();
+        return rmsOf(recording_, from, samples);
+    }
+
+    // Plays the clip the way the alarm does: names it, then plays it. Each play
+    // has a media player of its own, which this returns.
+    static QMediaPlayer* playAsTheAlarmDoes(ClipPlayer& player) {
+        platform::putProperty(player, dispid::kPlayerSource, kClip);
+        platform::callMethod(player, dispid::kPlayerPlay);
+        return player.mediaPlayer();
+    }
+
     ProbeRun runProbe(const QString& dir, const QString& clip, int maxMs,
                       const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
         QProcess p;
@@ -184,9 +198,8 @@ private slots:
         listen(from, kBytesPerSecond * 3 / 2);
         if (QTest::currentTestFailed())
             return;
-        stopRecording();
         qint64 n = 0;
-        const double rms = rmsOf(recording_, from, &n);
+        const double rms = recordedRms(from, &n);
         qInfo("nothing playing: RMS %.6f over %lld samples", rms, n);
         QVERIFY(rms >= 0);
         QVERIFY2(rms < kSilence, qPrintable(QString::number(rms)));
@@ -200,16 +213,14 @@ private slots:
         QSignalSpy started(&player, &ClipPlayer::started);
         QSignalSpy failed(&player, &ClipPlayer::failed);
 
-        platform::putProperty(player, dispid::kPlayerSource, kClip);
         const qint64 from = fileSize(recording_);
         QElapsedTimer clock;
         clock.start();
-        platform::callMethod(player, dispid::kPlayerPlay);
+        QMediaPlayer* mp = playAsTheAlarmDoes(player);
         const qint64 returnedMs = clock.elapsed();
 
         QCOMPARE(started.count(), 1);
         QCOMPARE(started.at(0).at(0).toString(), dataClip_);
-        QMediaPlayer* mp = player.mediaPlayer();
         QVERIFY(mp);
         qint64 firstPositionMs = -1;
         bool sawPlaying = mp->playbackState() == QMediaPlayer::PlayingState;
@@ -229,10 +240,8 @@ private slots:
         const qint64 position = mp->position();
         const QMediaPlayer::PlaybackState state = mp->playbackState();
         const QMediaPlayer::MediaStatus status = mp->mediaStatus();
-        stopRecording();
-
         qint64 n = 0;
-        const double rms = rmsOf(recording_, from, &n);
+        const double rms = recordedRms(from, &n);
         qInfo("play() returned after %lld ms; first position > 0 after %lld ms; first sound "
               "in the recording about %lld ms after play()",
               returnedMs, firstPositionMs, firstSoundMs(recording_, from, 0.003));
@@ -254,9 +263,7 @@ private slots:
             return;
         ClipPlayer player;
         QSignalSpy failed(&player, &ClipPlayer::failed);
-        platform::putProperty(player, dispid::kPlayerSource, kClip);
-        platform::callMethod(player, dispid::kPlayerPlay);
-        QMediaPlayer* mp = player.mediaPlayer();
+        QMediaPlayer* mp = playAsTheAlarmDoes(player);
         QVERIFY(mp);
         QTRY_VERIFY_WITH_TIMEOUT(mp->position() >= 1000, 10000);
 
@@ -264,11 +271,9 @@ private slots:
         qint64 firstPosition = -1;
         qint64 firstPositionMs = -1;
         QElapsedTimer clock;
-        platform::putProperty(player, dispid::kPlayerSource, kClip);
         const qint64 from = fileSize(recording_);
         clock.start();
-        platform::callMethod(player, dispid::kPlayerPlay);
-        mp = player.mediaPlayer();
+        mp = playAsTheAlarmDoes(player);
         QVERIFY(mp);
         connect(mp, &QMediaPlayer::positionChanged, this, [&](qint64 pos) {
             if (pos > 0 && firstPosition < 0) {
@@ -286,9 +291,8 @@ private slots:
         if (QTest::currentTestFailed())
             return;
         const QMediaPlayer::PlaybackState state = mp->playbackState();
-        stopRecording();
         qint64 n = 0;
-        const double rms = rmsOf(recording_, from, &n);
+        const double rms = recordedRms(from, &n);
         qInfo("replayed while playing: RMS %.6f over %lld samples", rms, n);
         QCOMPARE(failed.count(), 0);
         QCOMPARE(state, QMediaPlayer::PlayingState);
@@ -302,9 +306,7 @@ private slots:
             return;
         ClipPlayer player;
         QSignalSpy failed(&player, &ClipPlayer::failed);
-        platform::putProperty(player, dispid::kPlayerSource, kClip);
-        platform::callMethod(player, dispid::kPlayerPlay);
-        QMediaPlayer* mp = player.mediaPlayer();
+        QMediaPlayer* mp = playAsTheAlarmDoes(player);
         QVERIFY(mp);
         QTRY_VERIFY_WITH_TIMEOUT(mp->position() > 0 && mp->duration() > 20000, 10000);
         // Skip to the clip's last second and a half rather than wait 25 s.
@@ -313,11 +315,9 @@ private slots:
 
         qint64 firstPositionMs = -1;
         QElapsedTimer clock;
-        platform::putProperty(player, dispid::kPlayerSource, kClip);
         const qint64 from = fileSize(recording_);
         clock.start();
-        platform::callMethod(player, dispid::kPlayerPlay);
-        mp = player.mediaPlayer();
+        mp = playAsTheAlarmDoes(player);
         QVERIFY(mp);
         connect(mp, &QMediaPlayer::positionChanged, this, [&](qint64 pos) {
             if (pos > 0 && pos < 5000 && firstPositionMs < 0)
@@ -331,9 +331,8 @@ private slots:
             return;
         const QMediaPlayer::PlaybackState state = mp->playbackState();
         const qint64 position = mp->position();
-        stopRecording();
         qint64 n = 0;
-        const double rms = rmsOf(recording_, from, &n);
+        const double rms = recordedRms(from, &n);
         qInfo("replayed after the end: RMS %.6f over %lld samples, position %lld ms", rms, n,
               position);
         QCOMPARE(failed.count(), 0);
@@ -353,15 +352,13 @@ private slots:
             return;
         ClipPlayer player;
         QSignalSpy failed(&player, &ClipPlayer::failed);
-        platform::putProperty(player, dispid::kPlayerSource, kClip);
 
         int plays = 0;
         qint64 lastPosition = -1;
         const auto play = [&] {
-            platform::callMethod(player, dispid::kPlayerPlay);
+            QMediaPlayer* mp = playAsTheAlarmDoes(player);
             ++plays;
             lastPosition = -1;
-            QMediaPlayer* mp = player.mediaPlayer();
             QVERIFY(mp);
             connect(mp, &QMediaPlayer::positionChanged, this,
                     [&lastPosition](qint64 pos) { lastPosition = pos; });
@@ -396,9 +393,8 @@ private slots:
         if (QTest::currentTestFailed())
             return;
         const qint64 position = player.mediaPlayer()->position();
-        stopRecording();
         qint64 n = 0;
-        const double rms = rmsOf(recording_, from, &n);
+        const double rms = recordedRms(from, &n);
         qInfo("%d plays in quick succession; after the last: RMS %.6f over %lld samples, "
               "position %lld ms",
               plays, rms, n, position);
