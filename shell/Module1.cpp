@@ -24,12 +24,7 @@ QString tip(const NOTIFYICONDATA& data) {
 
 shell::NOTIFYICONDATAA toNarrow(const NOTIFYICONDATA& data) {
     shell::NOTIFYICONDATAA narrow{};
-    narrow.cbSize = data.cbSize;
-    narrow.hWnd = data.hWnd;
-    narrow.uID = data.uID;
-    narrow.uFlags = data.uFlags;
-    narrow.uCallbackMessage = data.uCallbackMessage;
-    narrow.hIcon = data.hIcon;
+    shell::copyHeader(data, narrow);
 
     // Character by character (a surrogate pair is one character), so that a
     // character whose bytes do not all fit is left out whole.
@@ -52,12 +47,7 @@ shell::NOTIFYICONDATAA toNarrow(const NOTIFYICONDATA& data) {
 }
 
 void copyBack(const shell::NOTIFYICONDATAA& narrow, NOTIFYICONDATA& data) {
-    data.cbSize = narrow.cbSize;
-    data.hWnd = narrow.hWnd;
-    data.uID = narrow.uID;
-    data.uFlags = narrow.uFlags;
-    data.uCallbackMessage = narrow.uCallbackMessage;
-    data.hIcon = narrow.hIcon;
+    shell::copyHeader(narrow, data);
     // A leading byte-order mark is part of the text, as in any other place.
     QStringDecoder decode(QStringConverter::System, QStringConverter::Flag::ConvertInitialBom);
     setTip(data, decode(QByteArrayView(narrow.szTip, shell::kTipLength)));

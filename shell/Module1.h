@@ -14,15 +14,7 @@ namespace Module1 {
 
 // The notification record as the program keeps it: the 88-byte record's
 // fields, with the tip held in wide characters.
-struct NOTIFYICONDATA {
-    std::uint32_t cbSize;
-    std::uint32_t hWnd;
-    std::uint32_t uID;
-    std::uint32_t uFlags;
-    std::uint32_t uCallbackMessage;
-    std::uint32_t hIcon;
-    char16_t szTip[shell::kTipLength];
-};
+using NOTIFYICONDATA = shell::NotifyIconRecord<char16_t>;
 
 // The program's notification record.
 extern NOTIFYICONDATA nid;

@@ -19,16 +19,32 @@ constexpr std::uint32_t NIF_TIP = 4;
 // Length of a record's tip field, in characters of the record's form.
 constexpr int kTipLength = 64;
 
-// The notification record in its narrow, 88-byte form: what the shell reads.
-struct NOTIFYICONDATAA {
+// The notification record: its header fields, then the tip in characters of
+// the record's form.
+template <typename Char> struct NotifyIconRecord {
     std::uint32_t cbSize;
     std::uint32_t hWnd;
     std::uint32_t uID;
     std::uint32_t uFlags;
     std::uint32_t uCallbackMessage;
     std::uint32_t hIcon;
-    char szTip[kTipLength];
+    Char szTip[kTipLength];
 };
+
+// Copies the header fields from one form of the record to another; the tip
+// is left to the caller, who knows how to convert it.
+template <typename From, typename To>
+void copyHeader(const NotifyIconRecord<From>& from, NotifyIconRecord<To>& to) {
+    to.cbSize = from.cbSize;
+    to.hWnd = from.hWnd;
+    to.uID = from.uID;
+    to.uFlags = from.uFlags;
+    to.uCallbackMessage = from.uCallbackMessage;
+    to.hIcon = from.hIcon;
+}
+
+// The record in its narrow, 88-byte form: what the shell reads.
+using NOTIFYICONDATAA = NotifyIconRecord<char>;
 constexpr std::uint32_t kNotifyIconDataSize = 88;
 static_assert(sizeof(NOTIFYICONDATAA) == kNotifyIconDataSize);
 
