@@ -1,5 +1,7 @@
 #include "Startup.h"
 
+#include "platform/AppTitle.h"
+
 #include <QApplication>
 #include <QFont>
 #include <QIcon>
@@ -15,7 +17,7 @@ void prepareEnvironment() {
 }
 
 void setUpApplication(QApplication& app) {
-    QApplication::setApplicationName(QStringLiteral("Project1"));
+    QApplication::setApplicationName(platform::applicationTitle());
     QApplication::setApplicationVersion(QStringLiteral("1.00"));
     QApplication::setDesktopFileName(QStringLiteral("com.example.AdhanClock"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/portrait.png")));

@@ -1,3 +1,4 @@
+#include "SingleInstance.h"
 #include "Startup.h"
 #include "platform/Clock.h"
 #include "platform/ErrorReport.h"
@@ -5,6 +6,7 @@
 #include "windows/main/Form1.h"
 
 #include <QApplication>
+#include <QPointer>
 
 #include <cstdio>
 
@@ -20,6 +22,9 @@ int main(int argc, char* argv[]) {
     app::prepareEnvironment();
     QApplication application(argc, argv);
     app::setUpApplication(application);
+    app::SingleInstance instance;
+    if (!instance.claim())
+        return 0; // the clock already running here comes to the front instead
 
     // The main window is the start-up object; it lives until the run ends.
     Form1* main = nullptr;
@@ -31,5 +36,15 @@ int main(int argc, char* argv[]) {
     }
     main->setAttribute(Qt::WA_DeleteOnClose);
     main->show();
+    instance.onRaise([window = QPointer<Form1>(main)](const QByteArray& token) {
+        if (!window)
+            return;
+        if (!token.isEmpty())
+            qputenv("XDG_ACTIVATION_TOKEN", token); // Wayland's activation uses it once
+        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+        window->show();
+        window->raise();
+        window->activateWindow();
+    });
     return QApplication::exec();
 }

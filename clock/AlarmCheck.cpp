@@ -13,7 +13,7 @@ void AlarmCheck::run() {
     started_ = true;
     lastHandled_ = clockText;
 
-    for (int slot = 0; slot < static_cast<int>(kSlots.size()); ++slot) {
+    for (int slot = 0; slot < static_cast<int>(kMessages.size()); ++slot) {
         // Binary comparison: same length, same character codes; nothing trimmed
         // or normalised.
         if (view_.fieldText(slot) != clockText)
@@ -21,7 +21,7 @@ void AlarmCheck::run() {
         platform::putProperty(view_.player(), dispid::kPlayerSource, QString::fromUtf16(kClip));
         platform::callMethod(view_.player(), dispid::kPlayerPlay);
         // Waits for the user; ticks (and new checks) go on meanwhile.
-        view_.showMessage(QString::fromUtf16(kSlots[static_cast<size_t>(slot)].message));
+        view_.showMessage(QString::fromUtf16(kMessages[static_cast<size_t>(slot)]));
     }
 }
 

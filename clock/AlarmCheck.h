@@ -7,14 +7,10 @@ namespace prayer {
 class ClockView;
 
 // Runs at every tick of the alarm timer: each slot whose field holds exactly
-// the clock text starts the adhan and shows its message.
-//
-// Each clock text is handled once: the timer ticks many times within a second,
-// and ticks go on while a message box is open, so without this one second
-// would start the adhan again and stack another box on every tick. A check
-// compares every slot with the clock text it began with, so two slots holding
-// the same time both fire, in slot order, however long the first box stays
-// open. A new clock text is checked even while an earlier box is still open.
+// the clock text starts the adhan and shows its message, in slot order.
+// Each clock text is checked once, so a second sounds once however many ticks
+// it holds; ticks go on while a box is open, and a new clock text is checked
+// then too.
 class AlarmCheck {
 public:
     explicit AlarmCheck(ClockView& view) : view_(view) {}

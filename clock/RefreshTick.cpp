@@ -10,7 +10,7 @@ namespace prayer {
 
 void refreshTick(ClockView& view, const platform::Clock& clock,
                  const platform::RegionalFormat& format) {
-    for (int slot = 0; slot < static_cast<int>(kSlots.size()); ++slot)
+    for (int slot = 0; slot < static_cast<int>(kMessages.size()); ++slot)
         view.setFieldEnabled(slot, view.switchValue() == 1);
 
     // One reading of the clock for both labels, so the date and time agree

@@ -4,10 +4,6 @@
 
 namespace platform {
 
-QString applicationTitle() {
-    return QStringLiteral("Project1");
-}
-
 void messageBox(QWidget* parent, const QString& text, const QString& title) {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);

@@ -7,11 +7,6 @@
 
 namespace platform {
 
-SystemClock& SystemClock::instance() {
-    static SystemClock c;
-    return c;
-}
-
 SecondBeat::SecondBeat(const Clock& clock, QObject* parent) : QObject(parent), clock_(clock) {
     // A precise timer: the coarse one may fire several milliseconds early.
     boundary_.setTimerType(Qt::PreciseTimer);
@@ -23,10 +18,7 @@ SecondBeat::SecondBeat(const Clock& clock, QObject* parent) : QObject(parent), c
 }
 
 SecondBeat& SecondBeat::instance() {
-    static SecondBeat* beat = [] {
-        auto* b = new SecondBeat(SystemClock::instance(), QCoreApplication::instance());
-        return b;
-    }();
+    static auto* const beat = new SecondBeat(SystemClock::instance(), QCoreApplication::instance());
     return *beat;
 }
 

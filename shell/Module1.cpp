@@ -1,6 +1,5 @@
 #include "Module1.h"
 
-#include <QStringDecoder>
 #include <QStringEncoder>
 
 #include <algorithm>
@@ -48,9 +47,7 @@ shell::NOTIFYICONDATAA toNarrow(const NOTIFYICONDATA& data) {
 
 void copyBack(const shell::NOTIFYICONDATAA& narrow, NOTIFYICONDATA& data) {
     shell::copyHeader(narrow, data);
-    // A leading byte-order mark is part of the text, as in any other place.
-    QStringDecoder decode(QStringConverter::System, QStringConverter::Flag::ConvertInitialBom);
-    setTip(data, decode(QByteArrayView(narrow.szTip, shell::kTipLength)));
+    setTip(data, shell::fromSystem(narrow.szTip, shell::kTipLength));
 }
 
 bool Shell_NotifyIcon(std::uint32_t message, NOTIFYICONDATA& data) {

@@ -3,28 +3,24 @@
 #include "IconHandles.h"
 
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QHash>
 #include <QPointer>
-#include <QProcess>
 #include <QStringDecoder>
 #include <QSystemTrayIcon>
+#include <QUrl>
 
 #include <cstring>
 
 namespace shell {
 
-namespace {
-
 QString fromSystem(const char* text, qsizetype length) {
-    // A leading byte-order mark is text like any other here.
     QStringDecoder decode(QStringConverter::System, QStringConverter::Flag::ConvertInitialBom);
     return decode(QByteArrayView(text, length));
 }
 
-QString fromSystem(const char* text) {
-    return fromSystem(text, qsizetype(std::strlen(text)));
-}
+namespace {
 
 // The icons added, by window and id. They stay for the life of the process
 // and are never deleted: nothing of the program takes an icon down, and a
@@ -83,18 +79,13 @@ QSystemTrayIcon* addedIcon(std::uint32_t hWnd, std::uint32_t uID) {
 }
 
 bool execute(std::uint32_t /*owner*/, const char* operation, const char* file,
-             const char* parameters, const char* directory, int /*showCommand*/) {
+             const char* parameters, const char* /*directory*/, int /*showCommand*/) {
     if (!file || !*file || parameters)
         return false;
     if (operation && std::strcmp(operation, "open") != 0)
         return false;
-    QProcess opener;
-    opener.setProgram(QStringLiteral("xdg-open"));
-    opener.setArguments({fromSystem(file)});
-    if (directory)
-        opener.setWorkingDirectory(fromSystem(directory));
-    opener.setStandardInputFile(QProcess::nullDevice());
-    return opener.startDetached();
+    const QUrl url(fromSystem(file, qsizetype(std::strlen(file))), QUrl::StrictMode);
+    return url.isValid() && QDesktopServices::openUrl(url);
 }
 
 } // namespace shell

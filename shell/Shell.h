@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <cstdint>
 
 class QSystemTrayIcon;
@@ -7,6 +9,10 @@ class QSystemTrayIcon;
 // The desktop shell as the program calls it: narrow strings in the system
 // code page, windows and icons by their 32-bit handles.
 namespace shell {
+
+// Text in the system code page as the program's wide text. A leading
+// byte-order mark is text like any other here.
+QString fromSystem(const char* text, qsizetype length);
 
 // Notification messages.
 constexpr std::uint32_t NIM_ADD = 0;
@@ -65,14 +71,12 @@ QSystemTrayIcon* addedIcon(std::uint32_t hWnd, std::uint32_t uID);
 // Show commands.
 constexpr int SW_SHOWNORMAL = 1;
 
-// Opens `file` (a web address or a document) with the desktop's opener,
-// xdg-open, as one argument, without a command line in between, and returns
-// at once: the opener runs on by itself. `operation` is "open" or null (the
-// same). The opener has no notion of an owner window or a show command; they
-// are taken as given. `parameters` must be null: a document takes none.
-// `directory`, when given, is the opener's working directory.
-//
-// Returns whether the opener was started; what it then does is its own affair.
+// Opens `file` (a web address) the desktop's way, through Qt: xdg-open with
+// the address as one argument (no shell), or the desktop portal inside a
+// sandbox, with an activation token on Wayland. Returns at once. `operation`
+// is "open" or null; `parameters` must be null. The owner window, directory
+// and show command mean nothing to the desktop's opener and are taken as given.
+// Returns whether the desktop took the address.
 bool execute(std::uint32_t owner, const char* operation, const char* file, const char* parameters,
              const char* directory, int showCommand);
 

@@ -7,7 +7,6 @@
 #include "shell/Actions.h"
 
 #include <QMouseEvent>
-#include <QScreen>
 
 Form2& Form2::instance() {
     // Made once, kept for the rest of the run.
@@ -32,6 +31,7 @@ void Form2::load() {
     auto controls = std::make_unique<Ui::Form2>();
     controls->setupUi(window.get());
     platform::applyLayoutFontSizes(window.get());
+    platform::centreOnFirstShow(window.get());
 
     connect(controls->Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
     connect(controls->Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
@@ -43,7 +43,6 @@ void Form2::load() {
 
     window_ = window.release();
     ui_ = std::move(controls);
-    centred_ = false;
     Form_Load();
 }
 
@@ -63,16 +62,6 @@ bool Form2::eventFilter(QObject* watched, QEvent* event) {
         // Closing from the frame closes the window and nothing else.
         unload();
         return false;
-    }
-    if (window_ && watched == window_ && event->type() == QEvent::Show && !centred_) {
-        // Centred on the screen when first shown after loading, before it
-        // reaches the screen.
-        centred_ = true;
-        if (const QScreen* s = window_->screen()) {
-            QRect frame = window_->frameGeometry();
-            frame.moveCenter(s->availableGeometry().center());
-            window_->move(frame.topLeft());
-        }
     }
     if (ui_ && watched == ui_->Pictuer1 && event->type() == QEvent::MouseButtonRelease) {
         const auto* e = static_cast<QMouseEvent*>(event);

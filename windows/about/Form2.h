@@ -52,5 +52,4 @@ private:
 
     QPointer<QWidget> window_;
     std::unique_ptr<Ui::Form2> ui_;
-    bool centred_ = false;
 };

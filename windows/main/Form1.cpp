@@ -11,7 +11,6 @@
 #include "windows/about/Form2.h"
 
 #include <QLayout>
-#include <QScreen>
 
 Form1::Form1(const platform::Clock& clock, platform::RegionalFormat format, QWidget* parent)
     : QMainWindow(parent), clock_(clock), format_(std::move(format)), alarm_(*this) {
@@ -19,9 +18,13 @@ Form1::Form1(const platform::Clock& clock, platform::RegionalFormat format, QWid
     platform::applyLayoutFontSizes(this);
     // The window keeps the size of its layout: the client area below the menu.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    platform::centreOnFirstShow(this);
 
     connect(ui.Timer1, &platform::IntervalTimer::Timer, this, &Form1::Timer1_Timer);
     connect(ui.Timer2, &platform::IntervalTimer::Timer, this, &Form1::Timer2_Timer);
+    // The fields follow the switch at once, whatever changed it (a click, a
+    // key, a screen reader, a program), not only at the next tick.
+    connect(ui.Check1, &QCheckBox::stateChanged, this, &Form1::Timer1_Timer);
     connect(ui.Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(ui.Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
     connect(ui.Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
@@ -86,18 +89,6 @@ void Form1::mnAbout_Click() {
 
 void Form1::mnExit_Click() {
     platform::runHandler([] { shell::endAtOnce(); });
-}
-
-void Form1::showEvent(QShowEvent* e) {
-    QMainWindow::showEvent(e);
-    if (!centred_) {
-        centred_ = true;
-        if (const QScreen* s = screen()) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(s->availableGeometry().center());
-            move(frame.topLeft());
-        }
-    }
 }
 
 QLineEdit* Form1::field(int slot) const {

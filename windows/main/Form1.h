@@ -42,9 +42,6 @@ public Q_SLOTS:
     void mnAbout_Click();
     void mnExit_Click();
 
-protected:
-    void showEvent(QShowEvent* e) override;
-
 private:
     // What the clock logic sees of this window.
     int switchValue() const override;
@@ -61,5 +58,4 @@ private:
     const platform::Clock& clock_;
     platform::RegionalFormat format_;
     prayer::AlarmCheck alarm_;
-    bool centred_ = false;
 };

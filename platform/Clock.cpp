@@ -1,0 +1,10 @@
+#include "Clock.h"
+
+namespace platform {
+
+SystemClock& SystemClock::instance() {
+    static SystemClock c;
+    return c;
+}
+
+} // namespace platform
