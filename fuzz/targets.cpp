@@ -1,0 +1,58 @@
+// Fuzz targets, one per parser, chosen by FUZZ_<name> at build time. Beyond
+// what the sanitizers catch, each checks what every input must keep and
+// aborts when it breaks.
+#include "components/ClipPlayer.h"
+#include "components/SkinDefinition.h"
+#include "platform/RegionalFormat.h"
+#include "shell/Module1.h"
+
+#include <QRegularExpression>
+
+#include <cstdlib>
+#include <cstring>
+#include <sys/mman.h>
+#include <unistd.h>
+
+namespace {
+void check(bool holds) {
+    if (!holds)
+        std::abort();
+}
+QByteArray bytesOf(const std::uint8_t* data, std::size_t size) {
+    return QByteArray(reinterpret_cast<const char*>(data), qsizetype(size));
+}
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const QByteArray in = bytesOf(data, size);
+#if defined(FUZZ_skin_definition)
+    QString why;
+    const auto skin = SkinDefinition::parse(in, &why);
+    check(skin ? !skin->styleSheet().contains(u'%') : why.startsWith(u"line "));
+#elif defined(FUZZ_regional_format) // the locale name, then hour, minute, second
+    if (size < 3)
+        return 0;
+    const auto format = platform::RegionalFormat::forLocale(QString::fromUtf8(in.chopped(3)));
+    const QString clock =
+        format.longTime(QTime(data[size - 3] % 24, data[size - 2] % 60, data[size - 1] % 60));
+    static const QRegularExpression arabic(
+        QStringLiteral("^(0[1-9]|1[0-2]):[0-5]\\d:[0-5]\\d [صم]$"));
+    check(format.isArabic() ? arabic.match(clock).hasMatch() : !clock.isEmpty());
+#elif defined(FUZZ_mp3_header)
+    static const int fd = memfd_create("clip", 0);
+    check(ftruncate(fd, 0) == 0 && pwrite(fd, data, size, 0) == ssize_t(size));
+    const QString why = ClipPlayer::cutShort(QStringLiteral("/proc/self/fd/%1").arg(fd));
+    check(why.isEmpty() || why.contains(QStringLiteral("(%1 of the ").arg(size)));
+#elif defined(FUZZ_tray_tip) // the shell's narrow tip, then a wide one
+    Module1::NOTIFYICONDATA record{};
+    shell::NOTIFYICONDATAA narrow{};
+    std::memcpy(narrow.szTip, data, std::min<std::size_t>(size, shell::kTipLength));
+    Module1::copyBack(narrow, record);
+    check(Module1::tip(record).size() == shell::kTipLength);
+    Module1::setTip(record, QString::fromUtf8(in));
+    narrow = Module1::toNarrow(record);
+    const QByteArray copy(narrow.szTip, qsizetype(strnlen(narrow.szTip, shell::kTipLength)));
+    check(Module1::tip(record).startsWith(QString::fromUtf8(copy))); // no character cut in half
+#endif
+    return 0;
+}

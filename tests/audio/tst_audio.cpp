@@ -1,0 +1,95 @@
+// The player, heard: each play and replay goes to the private sound server's
+// null sink, whose monitor the test records.
+#include "components/ClipPlayer.h"
+#include "components/DispatchIds.h"
+
+#include <QMediaPlayer>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cmath>
+
+class AudioTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir_;
+    QProcess rec_;
+    ClipPlayer player_;
+
+    QString path(const char* name) const { return dir_.filePath(QString::fromLatin1(name)); }
+    // The RMS of the next `ms` recorded, full scale 1.0.
+    double listen(int ms) {
+        rec_.readAll();
+        QByteArray raw;
+        while (raw.size() < 44100 * 2 * ms / 1000 && rec_.waitForReadyRead(5000))
+            raw += rec_.readAll();
+        double sum = 0;
+        const auto* s = reinterpret_cast<const qint16*>(raw.constData());
+        for (qsizetype i = 0; i < raw.size() / 2; ++i)
+            sum += double(s[i]) * s[i];
+        return raw.isEmpty() ? -1 : std::sqrt(sum / double(raw.size() / 2)) / 32768;
+    }
+    void play(const QString& clip) {
+        platform::putProperty(player_, dispid::kPlayerSource, clip);
+        platform::callMethod(player_, dispid::kPlayerPlay);
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY2(qEnvironmentVariableIsSet("PULSE_SERVER"), "run under scripts/test.sh");
+        QDir::setCurrent(dir_.path()); // a bare name is found beside the program
+        rec_.start("parec", {"--latency-msec=20", "-d", "adhan_null.monitor", "--format=s16le",
+                             "--rate=44100", "--channels=1"});
+        QVERIFY(rec_.waitForStarted() && rec_.waitForReadyRead(10000));
+        QCOMPARE(QProcess::execute("sox", {ClipPlayer::resolve("athan.mp3"), path("short.mp3"),
+                                           "trim", "3", "1.2"}),
+                 0);
+    }
+    void cleanupTestCase() { rec_.kill(), rec_.waitForFinished(); }
+
+    void heardAtEveryPlay() {
+        QVERIFY2(listen(500) < 0.01, "the sink is not silent before a play");
+        play("athan.mp3");
+        QVERIFY(listen(2500) > 0.01);
+        // Again while it plays: it starts over.
+        play("athan.mp3");
+        QTRY_VERIFY_WITH_TIMEOUT(player_.mediaPlayer()->position() > 0, 3000);
+        QVERIFY(player_.mediaPlayer()->position() < 1500);
+        QVERIFY(listen(1500) > 0.01);
+        // After the end, again and again.
+        for (int i = 0; i < 3; ++i) {
+            play(path("short.mp3"));
+            QTRY_COMPARE_WITH_TIMEOUT(player_.mediaPlayer()->mediaStatus(),
+                                      QMediaPlayer::EndOfMedia, 5000);
+            QVERIFY2(listen(300) < 0.01, "the clip did not end");
+            play(path("short.mp3"));
+            QVERIFY2(listen(700) > 0.01, "a replay after the end is silent");
+        }
+    }
+
+    void badClips_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("missing") << QByteArray() << "no such file";
+        QTest::newRow("empty") << QByteArray("") << "cannot play";
+        QTest::newRow("not audio") << QByteArray(4096, 'x') << "cannot play";
+        QTest::newRow("cut short") << QByteArray() << "cut short";
+    }
+    void badClips() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, why);
+        const QString clip = path(QTest::currentDataTag());
+        QFile f(clip);
+        if (why == u"cut short")
+            QFile(ClipPlayer::resolve("athan.mp3")).copy(clip), f.resize(20000);
+        else if (!bytes.isNull())
+            f.open(QIODevice::WriteOnly), f.write(bytes), f.close();
+        QSignalSpy failed(&player_, &ClipPlayer::failed);
+        play(clip);
+        QTRY_COMPARE_WITH_TIMEOUT(failed.size(), 1, 5000);
+        QVERIFY2(failed[0][0].toString().contains(why), qPrintable(failed[0][0].toString()));
+    }
+};
+
+QTEST_MAIN(AudioTest)
+#include "tst_audio.moc"

@@ -1,0 +1,205 @@
+// The prayer clock on a clock the test moves: the refresh tick, the alarm
+// rules, the regional forms, the second beat, and two weeks across the clock
+// changes. Qt Core only, no window.
+#include "clock/AlarmCheck.h"
+#include "clock/ClockView.h"
+#include "clock/RefreshTick.h"
+#include "components/DispatchIds.h"
+#include "platform/RegionalFormat.h"
+#include "platform/SecondBeat.h"
+#include "tests/support/FakeClock.h"
+
+#include <QtTest>
+
+using platform::CallKind;
+
+namespace {
+const QString F = "حان الان موعد صلاة الفجر|", D = "حان الان موعد صلاة الظهر|",
+              M = "حان الان موعد صلاة المغرب|";
+const QStringList kDefaults{"05:06:00 ص", "11:47:00 ص", "05:18:00 م"};
+
+// A label or player: keeps what is put, counts the methods called.
+struct Control : platform::Dispatchable {
+    QHash<int, QString> put;
+    int calls = 0;
+    platform::DispatchResult invoke(std::int32_t id, CallKind kind,
+                                    const QVariantList& a) override {
+        if (kind == CallKind::PropertyPut)
+            put[id] = a.value(0).toString();
+        calls += kind == CallKind::Method;
+        return platform::DispatchResult::success(put.value(id));
+    }
+};
+// The window as the clock logic sees it. Each box records its text and the
+// clock text it came at, and runs `whileOpen` before it closes.
+struct View : prayer::ClockView {
+    int value = 0;
+    QStringList fields = kDefaults, boxes;
+    QList<bool> enabled{true, true, true};
+    Control clock, date, audio;
+    std::function<void()> whileOpen = [] {};
+    int switchValue() const override { return value; }
+    QString fieldText(int slot) const override { return fields.value(slot); }
+    void setFieldEnabled(int slot, bool on) override { enabled[slot] = on; }
+    platform::Dispatchable& clockLabel() override { return clock; }
+    platform::Dispatchable& dateLabel() override { return date; }
+    platform::Dispatchable& player() override { return audio; }
+    void showMessage(const QString& text) override {
+        boxes << text + u'|' + clock.put[dispid::kLabelText];
+        whileOpen();
+    }
+};
+const platform::RegionalFormat kArabic = platform::RegionalFormat::forLocale("ar_SA.UTF-8");
+QDateTime at(const QString& time, QDate day = QDate(2024, 3, 15)) {
+    return QDateTime(day, QTime::fromString(time));
+}
+
+struct AlarmRow {
+    const char* name;
+    QString start;
+    QStringList fields;
+    QList<int> steps; // seconds from one tick to the next
+    int ticksInBox;
+    QStringList boxes;
+};
+// clang-format off
+const QList<AlarmRow> kAlarms{
+    {"dawn, once", "05:05:58", kDefaults, {1, 0, 0, 1, 1}, 0, {F + "05:06:00 ص"}},
+    {"noon", "11:46:59", kDefaults, {1, 1}, 0, {D + "11:47:00 ص"}},
+    {"sunset", "17:17:59", kDefaults, {1, 1}, 0, {M + "05:18:00 م"}},
+    {"morning is not evening", "05:17:59", kDefaults, {1, 1}, 0, {}},
+    {"same time, slot order", "05:05:59", {"05:06:00 ص", "05:06:00 ص"}, {1}, 0, {F + "05:06:00 ص", D + "05:06:00 ص"}},
+    {"near misses", "05:05:59", {"5:06:00 ص", "05:06 ص", "05:06:00"}, {1}, 0, {}},
+    {"near misses", "05:05:59", {"05:06:00 ص ", "٠٥:٠٦:٠٠ ص", "\u200f05:06:00 ص"}, {1}, 0, {}},
+    {"ticks go on in a box", "05:05:59", {"05:06:00 ص", "05:06:02 ص"}, {1}, 3, {F + "05:06:00 ص", D + "05:06:02 ص"}},
+    {"clock set back", "05:05:59", kDefaults, {1, 1, -2, 1}, 0, {F + "05:06:00 ص", F + "05:06:00 ص"}},
+    {"clock jumps over", "05:05:59", kDefaults, {2}, 0, {}},
+};
+// clang-format on
+
+struct WeekRow {
+    const char* name;
+    QDate monday;
+    QStringList jumps; // day, local time, seconds
+    QList<int> alarms; // per slot
+};
+// clang-format off
+const QList<WeekRow> kWeeks{
+    {"spring forward", {2024, 3, 25}, {"2 11:00:00 3600", "3 17:18:02 -5", "4 01:25:00 600"}, {5, 6, 8}},
+    {"fall back", {2024, 10, 21}, {"1 11:46:59 2", "2 18:00:00 -3600"}, {8, 6, 8}},
+};
+// clang-format on
+
+template <typename Rows> void rows(const Rows& r) {
+    QTest::addColumn<int>("row");
+    for (int i = 0; i < r.size(); ++i)
+        QTest::newRow(r[i].name) << i;
+}
+} // namespace
+
+class ClockTest : public QObject {
+    Q_OBJECT
+private slots:
+    void alarms_data() { rows(kAlarms); }
+    void alarms() {
+        QFETCH(int, row);
+        const AlarmRow& r = kAlarms[row];
+        testing::FakeClock clock(at(r.start));
+        View v;
+        v.fields = r.fields;
+        prayer::AlarmCheck alarm(v);
+        const auto tick = [&] {
+            prayer::refreshTick(v, clock, kArabic);
+            alarm.run();
+            alarm.run();
+        };
+        v.whileOpen = [&] {
+            for (int i = 0; i < r.ticksInBox; ++i, clock.advanceMs(1000))
+                tick();
+        };
+        tick();
+        for (int s : r.steps)
+            clock.advanceMs(s * 1000), tick();
+        QCOMPARE(v.boxes, r.boxes);
+        QCOMPARE(v.audio.calls, r.boxes.size());
+        QCOMPARE(v.audio.put.value(dispid::kPlayerSource), r.boxes.isEmpty() ? "" : "athan.mp3");
+    }
+
+    void refresh() {
+        for (int value : {0, 1, 2}) {
+            testing::FakeClock clock(at("23:59:59"));
+            View v;
+            v.value = value;
+            prayer::refreshTick(v, clock, kArabic);
+            QCOMPARE(v.enabled, QList<bool>(3, value == 1)); // greyed counts as clear
+            QCOMPARE(v.clock.put[0] + v.date.put[0], "11:59:59 م15/03/2024");
+            clock.advanceMs(1000); // the date turns at the first tick of the day
+            prayer::refreshTick(v, clock, kArabic);
+            QCOMPARE(v.clock.put[0] + v.date.put[0], "12:00:00 ص16/03/2024");
+        }
+    }
+
+    void regional_data() {
+        QTest::addColumn<QStringList>("env"); // LC_ALL, LC_TIME, LANG, time, its text
+        QTest::newRow("ar_SA") << QStringList{"", "", "ar_SA.UTF-8", "05:06:00", "05:06:00 ص"};
+        QTest::newRow("midnight") << QStringList{"", "ar_EG", "C", "00:00:05", "12:00:05 ص"};
+        QTest::newRow("noon") << QStringList{"ar", "", "", "12:00:00", "12:00:00 م"};
+        QTest::newRow("evening") << QStringList{"", "", "ar_SA", "17:18:00", "05:18:00 م"};
+        QTest::newRow("LC_ALL first") << QStringList{"C", "ar_SA", "ar_SA", "17:18:00", "17:18:00"};
+        QTest::newRow("LC_TIME next") << QStringList{"", "POSIX", "ar_SA", "17:18:00", "17:18:00"};
+        QTest::newRow("unknown") << QStringList{"", "", "xx_YY.UTF-8", "05:06:00", "05:06:00"};
+    }
+    void regional() {
+        QFETCH(QStringList, env);
+        for (const char* var : {"LC_ALL", "LC_TIME", "LANG"})
+            qputenv(var, env.takeFirst().toLatin1());
+        QCOMPARE(platform::RegionalFormat::fromEnvironment().longTime(QTime::fromString(env[0])),
+                 env[1]);
+    }
+
+    // A wake up to 50 ms before the boundary waits for it.
+    void earlyWake() {
+        for (auto [ms, beats] : {std::pair{3, 1}, {949, 1}, {951, 0}}) {
+            testing::FakeClock clock(at("05:06:00").addMSecs(ms));
+            platform::SecondBeat beat(clock);
+            beat.wake();
+            QCOMPARE(int(beat.beats()), beats);
+            QVERIFY(beat.isArmed() && beat.msUntilWake() <= 1000 - ms);
+        }
+    }
+
+    // A week of second beats each (TZ=Europe/London), the clock stepped and the
+    // machine suspended on some days.
+    void weeks_data() { rows(kWeeks); }
+    void weeks() {
+        QFETCH(int, row);
+        const WeekRow& r = kWeeks[row];
+        QCOMPARE(qgetenv("TZ"), "Europe/London");
+        testing::FakeClock clock(QDateTime(r.monday, QTime(0, 0)));
+        View v;
+        v.fields = QStringList{"01:30:00 ص", "11:47:00 ص", "05:18:00 م"};
+        prayer::AlarmCheck alarm(v);
+        platform::SecondBeat beat(clock);
+        beat.subscribe([&] { prayer::refreshTick(v, clock, kArabic); });
+        beat.subscribe([&] { alarm.run(); });
+        QList<std::pair<qint64, int>> due;
+        for (const QString& j : r.jumps) {
+            const QStringList p = j.split(u' ');
+            due.append(
+                {at(p[1], r.monday.addDays(p[0].toInt())).toMSecsSinceEpoch(), p[2].toInt()});
+        }
+        const qint64 end = QDateTime(r.monday.addDays(7), QTime(0, 0)).toMSecsSinceEpoch();
+        while (clock.msecsSinceEpoch() < end) {
+            clock.advanceMs(platform::SecondBeat::msUntilNextSecond(clock.msecsSinceEpoch()) + 3);
+            beat.wake();
+            if (!due.isEmpty() && clock.msecsSinceEpoch() >= due.front().first)
+                clock.advanceMs(due.takeFirst().second * 1000);
+        }
+        QCOMPARE((QList<qsizetype>{v.boxes.filter(F).size(), v.boxes.filter(D).size(),
+                                   v.boxes.filter(M).size()}),
+                 QList<qsizetype>(r.alarms.begin(), r.alarms.end()));
+    }
+};
+
+QTEST_GUILESS_MAIN(ClockTest)
+#include "tst_clock.moc"

@@ -1,0 +1,267 @@
+// The real main and About windows on a clock the test moves: the alarm on the
+// real timers with its box left open, the switch, the About window, refused
+// component calls, leaving, and, on a real display, the rendered window.
+#include "app/Startup.h"
+#include "components/ClipPlayer.h"
+#include "components/DispatchIds.h"
+#include "platform/ErrorReport.h"
+#include "platform/SecondBeat.h"
+#include "tests/support/FakeClock.h"
+#include "windows/about/Form2.h"
+#include "windows/main/Form1.h"
+
+#include <QAccessible>
+#include <QFontInfo>
+#include <QMessageBox>
+#include <QScreen>
+#include <QtTest>
+
+using platform::CallKind;
+
+namespace {
+// Answers message boxes as they come, recording "text|title|note" for each. A
+// box is closed once `closeWhen` holds, or after 3 s, so that a broken program
+// fails the test instead of hanging it.
+struct BoxAnswerer : QTimer {
+    QStringList seen;
+    std::function<bool()> closeWhen = [] { return true; };
+    std::function<QString()> note = [] { return QString(); };
+    QElapsedTimer open;
+    BoxAnswerer() {
+        connect(this, &QTimer::timeout, [this] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible())
+                return;
+            if (box->property("seen").isNull()) {
+                box->setProperty("seen", true);
+                seen << box->text().replace(u'\n', u' ') + u'|' + box->windowTitle() + u'|' +
+                            note();
+                open.start();
+            }
+            if (closeWhen() || open.hasExpired(3000))
+                box->button(QMessageBox::Ok)->click();
+        });
+        start(10);
+    }
+};
+// The part of `area` whose pixels stand out from its background.
+QRect inkBox(const QImage& img, const QRect& area) {
+    const QRgb bg = img.pixel(area.left() + 1, area.center().y());
+    QRect box;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QRgb p = img.pixel(x, y);
+            if (qAbs(qRed(p) - qRed(bg)) + qAbs(qGreen(p) - qGreen(bg)) +
+                    qAbs(qBlue(p) - qBlue(bg)) >
+                120)
+                box |= QRect(x, y, 1, 1);
+        }
+    return box;
+}
+const QString kFarewell =
+    "الدرفاني يتمنى لكم الفائدة ويسألكم الدعاء|مكتبة الدرفاني للمعلومات الدينية|";
+} // namespace
+
+class WindowTest : public QObject {
+    Q_OBJECT
+    testing::FakeClock clock_{QDateTime(QDate(2024, 3, 15), QTime(5, 5, 58))};
+    platform::SecondBeat beat_{clock_};
+    std::unique_ptr<Form1> w_;
+    const Ui::Form1& c() const { return w_->controls(); }
+    QWidget* control(const QString& path) {
+        Form2::instance().Show();
+        return (path.startsWith(u"Form1") ? w_.get() : Form2::instance().window())
+            ->findChild<QWidget*>(path.mid(6));
+    }
+
+private slots:
+    void initTestCase() {
+        app::setUpApplication(*qApp);
+        w_ = std::make_unique<Form1>(clock_, platform::RegionalFormat::forLocale("ar_SA.UTF-8"));
+        w_->setBeat(&beat_);
+        // A child run (see leaving): press a button, or fail a component call,
+        // printing each box shown.
+        const QString how = qEnvironmentVariable("ADHAN_CHILD");
+        if (how.isEmpty())
+            return;
+        auto* boxes = new BoxAnswerer;
+        boxes->closeWhen = [boxes] {
+            return std::printf("box:%s\n", qPrintable(boxes->seen.back())) > 0;
+        };
+        if (how == u"fail")
+            platform::runHandler([this] { platform::callMethod(*c().time1, dispid::kLabelText); });
+        if (how == u"Form1.mnExit")
+            c().mnExit->trigger();
+        static_cast<QAbstractButton*>(control(how))->click();
+    }
+
+    // One row for each kind of refusal, each the run-time error it names.
+    void refusals() {
+        struct Row {
+            const char* control;
+            int id;
+            CallKind kind;
+            QVariantList args;
+            int error;
+        };
+        const auto m = CallKind::Method, put = CallKind::PropertyPut;
+        for (const Row& r : std::initializer_list<Row>{{"time1", 0, m, {}, 438},
+                                                       {"date1", 0, put, {"a", "b"}, 450},
+                                                       {"time1", 0, put, {5}, 13},
+                                                       {"RealAudio1", 999, m, {}, 438},
+                                                       {"RealAudio1", 257, m, {1}, 450},
+                                                       {"Skin1", dispid::kSkinApply, m, {7u}, 5}}) {
+            auto* target =
+                dynamic_cast<platform::Dispatchable*>(w_->findChild<QWidget*>(r.control));
+            try {
+                platform::dispatch(*target, r.id, r.kind, r.args);
+                QFAIL(r.control);
+            } catch (const platform::RuntimeError& e) {
+                QCOMPARE(e.number(), r.error);
+            }
+        }
+    }
+
+    void leaving_data() {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("boxes");
+        QTest::newRow("Form1.Command2") << 0 << "box:" + kFarewell;
+        QTest::newRow("Form2.Command4") << 0 << "box:" + kFarewell;
+        QTest::newRow("Form1.mnExit") << 0 << "";
+        QTest::newRow("fail") << 3
+                              << "box:Run-time error '438':  Object doesn't support this property "
+                                 "or method|Project1|";
+    }
+    void leaving() {
+        QFETCH(int, status);
+        QFETCH(QString, boxes);
+        QProcess child;
+        auto env = QProcessEnvironment::systemEnvironment();
+        env.insert("ADHAN_CHILD", QTest::currentDataTag());
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), {"refusals"});
+        QVERIFY(child.waitForFinished(30000));
+        const QString out = child.readAllStandardOutput();
+        QCOMPARE(child.exitCode(), status);
+        QVERIFY2(!out.contains("Totals:"), "the run went on");
+        QCOMPARE(out.split(u'\n').filter(QRegularExpression("^box:")).join(u'\n'), boxes);
+    }
+
+    void about() {
+        const auto shown = [] {
+            const QWidgetList all = QApplication::topLevelWidgets();
+            return std::count_if(all.begin(), all.end(), [](QWidget* w) {
+                return w->objectName() == u"Form2" && w->isVisible();
+            });
+        };
+        c().Command1->click();
+        c().mnAbout->trigger();
+        QCOMPARE(shown(), 1);
+        Form2::instance().window()->close();
+        QTRY_COMPARE(shown(), 0);
+        QVERIFY(!Form2::instance().window()); // unloaded: the next showing loads it anew
+        c().mnAbout->trigger();
+        QCOMPARE(shown(), 1);
+    }
+
+    // Every control inside its window; each that takes focus named in Arabic
+    // and reached by Tab.
+    void layout() {
+        c().Check1->setCheckState(Qt::Checked);
+        for (QWidget* win : {static_cast<QWidget*>(w_.get()), Form2::instance().window()}) {
+            win->show();
+            QSet<QWidget*> focusable, reached;
+            for (QWidget* w : win->findChildren<QWidget*>()) {
+                if (!w->isVisibleTo(win) || qobject_cast<QMenu*>(w))
+                    continue;
+                QVERIFY2(win->rect().contains(QRect(w->mapTo(win, QPoint()), w->size())),
+                         qPrintable(w->objectName()));
+                const QString name =
+                    QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
+                if (w->focusPolicy() & Qt::TabFocus && w->isEnabled()) {
+                    QVERIFY2(name.contains(QRegularExpression("\\p{Arabic}")),
+                             qPrintable(w->objectName()));
+                    focusable << w;
+                }
+            }
+            (*focusable.begin())->setFocus();
+            while (!reached.contains(win->focusWidget()))
+                reached << win->focusWidget(), QTest::keyClick(win->focusWidget(), Qt::Key_Tab);
+            QCOMPARE(reached, focusable);
+        }
+        Form2::instance().window()->close();
+        c().Check1->setCheckState(Qt::Unchecked);
+    }
+
+    // The switch, by click and by program: the fields follow at once; a time
+    // typed then is kept when it is cleared, and is what the alarm uses. Then
+    // on the real timers, the clock running at its own pace: the dawn box is
+    // left open, the clock goes on behind it, and the noon time typed for the
+    // next second brings its own box meanwhile.
+    void alarm() {
+        QTest::mouseClick(c().Check1, Qt::LeftButton);
+        QVERIFY(c().Text1->isEnabled() && c().Text3->isEnabled());
+        c().Check1->setCheckState(Qt::PartiallyChecked);
+        QVERIFY(!c().Text2->isEnabled());
+        c().Check1->setCheckState(Qt::Checked);
+        c().Text2->selectAll();
+        for (QChar ch : QStringLiteral("05:06:01 ص"))
+            QTest::sendKeyEvent(QTest::Click, c().Text2, Qt::Key_unknown, QString(ch), {});
+        QTest::mouseClick(c().Check1, Qt::LeftButton);
+        QVERIFY(!c().Text1->isEnabled() && !c().Text2->isEnabled());
+        QCOMPARE(c().Text1->text() + c().Text3->text(), "05:06:00 ص05:18:00 م");
+
+        BoxAnswerer boxes;
+        boxes.note = [this] { return c().time1->text(); };
+        boxes.closeWhen = [this] { return c().time1->text() == "05:06:02 ص"; };
+        clock_.set(QDateTime(QDate(2024, 3, 15), QTime(5, 5, 59, 700)));
+        clock_.run();
+        w_->show();
+        QTRY_COMPARE_WITH_TIMEOUT(boxes.seen.size(), 2, 6000);
+        QCOMPARE(boxes.seen, (QStringList{"حان الان موعد صلاة الفجر|Project1|05:06:00 ص",
+                                          "حان الان موعد صلاة الظهر|Project1|05:06:01 ص"}));
+        QCOMPARE(c().RealAudio1->source() + c().date1->text(), "athan.mp315/03/2024");
+    }
+
+    void screenshot() {
+        if (QGuiApplication::platformName() == u"offscreen")
+            QSKIP("nothing to draw on");
+        w_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w_.get()));
+        QImage shot;
+        QTRY_VERIFY((shot = (QGuiApplication::platformName() == u"xcb"
+                                 ? w_->screen()->grabWindow(w_->winId())
+                                 : w_->grab())
+                                .toImage()
+                                .convertToFormat(QImage::Format_RGB32),
+                     !inkBox(shot, shot.rect().adjusted(0, 40, 0, 0)).isEmpty()));
+        const qreal dpr = shot.devicePixelRatio();
+        QCOMPARE(shot.size(), w_->size() * dpr);
+        QDir().mkpath(qEnvironmentVariable("ADHAN_ARTIFACTS"));
+        shot.save(QString("%1/main-%2@%3x.png")
+                      .arg(qEnvironmentVariable("ADHAN_ARTIFACTS"), QGuiApplication::platformName())
+                      .arg(dpr));
+        const auto area = [&](QWidget* w, int inset) {
+            return QRect(w->mapTo(w_.get(), QPoint()) * dpr, w->size() * dpr)
+                .adjusted(inset, inset, -inset, -inset);
+        };
+        for (QWidget* w :
+             w_->findChildren<QWidget*>(QRegularExpression("^(SkinLabel|Text|time|date)"))) {
+            const QRect ink = inkBox(shot, area(w, 2));
+            QVERIFY2(ink.width() > 10 * dpr && ink.height() > 5 * dpr, qPrintable(w->objectName()));
+            QVERIFY2(QFontMetrics(w->font()).horizontalAdvance(w->property("text").toString()) <=
+                         w->width(),
+                     qPrintable(w->objectName()));
+        }
+        const QString face = QFontInfo(c().SkinLabel1->font()).family();
+        QVERIFY2(face == u"Amiri" || face.contains(u"Arabic"), qPrintable(face));
+        // The verse on one line, clipped at neither end.
+        const QRect banner = area(c().Command3, 3), verse = inkBox(shot, banner);
+        QVERIFY(verse.width() > banner.width() / 2 && verse.left() > banner.left() &&
+                verse.right() < banner.right());
+        QVERIFY(verse.height() <= QFontMetrics(c().Command3->font()).height() * dpr * 1.3);
+    }
+};
+
+QTEST_MAIN(WindowTest)
+#include "tst_window.moc"
