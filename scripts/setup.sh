@@ -13,6 +13,8 @@ packages=(
   build-essential cmake ninja-build pkg-config clang-format
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-l10n-tools
   libgl-dev
+  # Wayland sessions: Qt's wayland platform plugin
+  qt6-wayland
   # audio playback through Qt Multimedia's GStreamer backend
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-pulseaudio
   gstreamer1.0-alsa
@@ -22,13 +24,16 @@ packages=(
   xdg-utils
   # tests: virtual display, tray host, window inspection, sound server, audio tools
   xvfb xauth x11-utils trayer imagemagick
+  # tests: a headless Wayland compositor, a StatusNotifierItem tray host, a clock set
+  # to just before a prayer
+  weston haskell-gtk-sni-tray-utils faketime
   pulseaudio pulseaudio-utils sox libsox-fmt-mp3
   # tests: driving the program's windows from outside, as a user would
   xdotool libxcb1-dev
   # making the athan clip
   espeak-ng lame
   # packaging and checking the desktop files: .deb dependencies, validators
-  dpkg-dev desktop-file-utils appstream
+  dpkg-dev desktop-file-utils appstream lintian binutils
   # tests: reading the windows' accessibility tree from outside, as a screen reader does
   at-spi2-core dbus-daemon dbus-bin gir1.2-atspi-2.0 python3-gi
   # fuzzing the parsers (clang and libFuzzer), leak checks under Valgrind, time zones
