@@ -8,15 +8,10 @@
 class QMediaPlayer;
 class QAudioOutput;
 
-// The media player instance of the main window. It shows no surface of its
-// own. Play starts the clip and returns at once; the clip plays to its end.
-//
-// A bare clip name is looked for in the current directory, then in the
-// program's data directories. A clip that is missing, unreadable or cannot be
-// decoded is the player's own matter: the call still succeeds, and the player
-// says what went wrong in one line on stderr (one line for each play). An MP3
-// clip shorter than its own header announces is reported the same way, and
-// what there is of it plays.
+// The main window's media player; no surface of its own. Play returns at once
+// and the clip plays to its end. A bare name is looked for in the current
+// folder, then in the data folder. A clip that cannot be played is the
+// player's own matter: the call succeeds and one line on stderr says why.
 class ClipPlayer : public QWidget, public platform::Dispatchable {
     Q_OBJECT
 public:

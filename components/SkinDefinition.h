@@ -6,16 +6,9 @@
 
 #include <optional>
 
-// The skin's own definition format: a small text file of sections and
-// key = value lines, for example
-//
-//   [skin]
-//   name = Standard Skin
-//   [colors]
-//   window = #dfe7e2
-//
-// Blank lines and lines starting with '#' or ';' are ignored. Colours are
-// #rrggbb; sizes are whole pixels from 0 to 32.
+// The skin's definition: sections ("[colors]") of "key = value" lines (see
+// resources/standard.skin); '#' and ';' start comments. Colours are #rrggbb,
+// sizes whole pixels from 0 to 32.
 struct SkinDefinition {
     QString name;
     QColor window, windowText, base, text, disabledText, button, buttonText, highlight,

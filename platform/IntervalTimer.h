@@ -7,13 +7,10 @@ namespace platform {
 
 class SecondBeat;
 
-// A timer control that lives in a window's layout data, invisible at run time.
-// It ticks while it is enabled and its window is shown.
-//
-// Intervals below one second are served by the second beat: the handler sees
-// exactly what a timer of that interval would show it (every change of the
-// wall-clock second, and every input), without the cost of waking that often.
-// Longer intervals use a precise timer of that interval.
+// A timer control of a window's layout data, invisible, ticking while enabled
+// and its window shown. Intervals below a second ride the second beat, which
+// shows the handler all that a timer that fast would; longer ones use a
+// precise timer.
 class IntervalTimer : public QWidget {
     Q_OBJECT
     Q_PROPERTY(int interval READ interval WRITE setInterval)

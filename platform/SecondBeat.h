@@ -11,14 +11,10 @@ namespace platform {
 
 class Clock;
 
-// The one heartbeat behind every short-interval timer of the program.
-//
-// A handler polled every millisecond can only ever see two kinds of change: the
-// wall clock passing a second, and the user's input. So instead of waking a
-// thousand times a second, the beat wakes once just past each wall-clock second
-// boundary, and once right after input, and runs its subscribers in the order
-// they subscribed. Each wake re-aims at the next boundary from the clock's own
-// reading, so clock steps and resume from suspend are caught up within a second.
+// The heartbeat behind the program's short-interval timers. A handler polled
+// every millisecond only ever sees the clock pass a second or the user's
+// input, so the beat wakes just past each wall-clock second and right after
+// input, re-aimed from the clock's own reading at every wake.
 class SecondBeat : public QObject {
     Q_OBJECT
 public:

@@ -34,11 +34,8 @@ quint64 iconKey(std::uint32_t hWnd, std::uint32_t uID) {
     return (quint64(hWnd) << 32) | uID;
 }
 
-// Whether the icon should be put up now. With a notification area present, or
-// on X11, where one may appear later (the icon then docks by itself), it is.
-// Elsewhere with no area there will never be one: the headless platforms draw
-// nothing anybody sees, and asking Qt to watch for an area there only makes it
-// complain on the console.
+// With a notification area, or on X11 where one may appear later and the icon
+// docks by itself; elsewhere Qt would only complain on the console.
 bool canShowIcons() {
     return QSystemTrayIcon::isSystemTrayAvailable() ||
            QGuiApplication::platformName() == QLatin1String("xcb");

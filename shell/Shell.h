@@ -54,15 +54,10 @@ using NOTIFYICONDATAA = NotifyIconRecord<char>;
 constexpr std::uint32_t kNotifyIconDataSize = 88;
 static_assert(sizeof(NOTIFYICONDATAA) == kNotifyIconDataSize);
 
-// Puts an icon into the desktop's notification area (message NIM_ADD): the
-// icon named by hIcon, with the tip up to its first NUL as tooltip. The icon
-// is kept for the life of the process. The window hWnd would receive mouse
-// activity over the icon as uCallbackMessage; nothing is delivered, so clicks
-// on the icon do nothing. Where the desktop has no notification area yet, the
-// icon docks by itself when one appears.
-//
-// Returns false for a record of another size, a message other than NIM_ADD,
-// or an icon already added for this window and id.
+// Puts an icon into the desktop's notification area (NIM_ADD only): the icon
+// hIcon with the tip up to its first NUL, kept for the life of the process.
+// Clicks reach no handler and do nothing. False for a record of another size,
+// another message, or an icon already added for this window and id.
 bool notifyIcon(std::uint32_t message, NOTIFYICONDATAA* data);
 
 // The icon added for a window and id, or nullptr.

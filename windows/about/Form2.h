@@ -8,13 +8,9 @@
 #include <cstdint>
 #include <memory>
 
-// The About window: who made the program and when, the same links as the
-// main window, and exit.
-//
-// The program has one Form2 object for the whole run, made at the first
-// request. Its window is loaded from the layout data when it is shown and not
-// loaded; closing it from its frame unloads it, so the next showing loads it
-// anew and runs its load step again.
+// The About window: who made the program, the main window's links, and exit.
+// One Form2 object for the run; its window is loaded from the layout data
+// when shown, and closing it unloads it, so the next showing loads it anew.
 class Form2 : public QObject {
     Q_OBJECT
 public:
