@@ -25,7 +25,9 @@ QString SingleInstance::socketPath() {
 
 bool SingleInstance::claim() {
     const QString path = socketPath();
-    server_.setSocketOptions(QLocalServer::UserAccessOption);
+    // No socket options: with them Qt binds elsewhere and renames the socket
+    // over the path, taking it from a copy already running. The runtime folder
+    // is the user's alone.
     for (int attempt = 0; attempt < 2 && !server_.listen(path); ++attempt) {
         if (server_.serverError() != QAbstractSocket::AddressInUseError)
             break; // without the socket the clock still runs

@@ -27,9 +27,9 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 passed=0 failed=0
 # Runs ctest on one tree (more ctest arguments may follow) and adds up its counts.
 run_ctest() {
-  local line
-  line=$(ctest --test-dir "$@" --output-on-failure 2>&1 | tee /dev/stderr |
-    grep -E '[0-9]+ tests? failed out of [0-9]+' | tail -n 1) || true
+  local line log="$1/ctest.log"
+  ctest --test-dir "$@" --output-on-failure 2>&1 | tee "$log" || true
+  line=$(grep -E '[0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1) || true
   if [ -z "$line" ]; then
     echo "test.sh: ctest in $1 reported no result" >&2
     failed=$((failed + 1))
