@@ -80,13 +80,13 @@ const QList<AlarmRow> kAlarms{
 struct WeekRow {
     const char* name;
     QDate monday;
-    QStringList jumps; // day, local time, seconds
-    QList<int> alarms; // per slot
+    QList<std::tuple<int, const char*, int>> jumps; // day, local time, seconds
+    QList<qsizetype> alarms;                        // per slot
 };
 // clang-format off
 const QList<WeekRow> kWeeks{
-    {"spring forward", {2024, 3, 25}, {"2 11:00:00 3600", "3 17:18:02 -5", "4 01:25:00 600"}, {5, 6, 8}},
-    {"fall back", {2024, 10, 21}, {"1 11:46:59 2", "2 18:00:00 -3600"}, {8, 6, 8}},
+    {"spring forward", {2024, 3, 25}, {{2, "11:00:00", 3600}, {3, "17:18:02", -5}, {4, "01:25:00", 600}}, {5, 6, 8}},
+    {"fall back", {2024, 10, 21}, {{1, "11:46:59", 2}, {2, "18:00:00", -3600}}, {8, 6, 8}},
 };
 // clang-format on
 
@@ -183,11 +183,8 @@ private slots:
         beat.subscribe([&] { prayer::refreshTick(v, clock, kArabic); });
         beat.subscribe([&] { alarm.run(); });
         QList<std::pair<qint64, int>> due;
-        for (const QString& j : r.jumps) {
-            const QStringList p = j.split(u' ');
-            due.append(
-                {at(p[1], r.monday.addDays(p[0].toInt())).toMSecsSinceEpoch(), p[2].toInt()});
-        }
+        for (auto [day, time, seconds] : r.jumps)
+            due.append({at(time, r.monday.addDays(day)).toMSecsSinceEpoch(), seconds});
         const qint64 end = QDateTime(r.monday.addDays(7), QTime(0, 0)).toMSecsSinceEpoch();
         while (clock.msecsSinceEpoch() < end) {
             clock.advanceMs(platform::SecondBeat::msUntilNextSecond(clock.msecsSinceEpoch()) + 3);
@@ -195,9 +192,9 @@ private slots:
             if (!due.isEmpty() && clock.msecsSinceEpoch() >= due.front().first)
                 clock.advanceMs(due.takeFirst().second * 1000);
         }
-        QCOMPARE((QList<qsizetype>{v.boxes.filter(F).size(), v.boxes.filter(D).size(),
-                                   v.boxes.filter(M).size()}),
-                 QList<qsizetype>(r.alarms.begin(), r.alarms.end()));
+        QCOMPARE(
+            (QList{v.boxes.filter(F).size(), v.boxes.filter(D).size(), v.boxes.filter(M).size()}),
+            r.alarms);
     }
 };
 
