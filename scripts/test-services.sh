@@ -63,3 +63,115 @@ PA
   fi
   echo "test-services: PulseAudio null sink at $PULSE_SERVER"
 }
+
+# Waits up to TENTHS tenths of a second for a command to succeed.
+#   _adhan_wait_for TENTHS COMMAND...
+_adhan_wait_for() {
+  local tenths=$1 i
+  shift
+  for ((i = 0; i < tenths; i++)); do
+    "$@" >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# Tells why a service did not come up, with the end of its log.
+#   _adhan_failed WHAT LOG
+_adhan_failed() {
+  echo "test-services: $1 did not start" >&2
+  tail -n 20 "$2" >&2
+  return 1
+}
+
+# A desktop session of its own: a private runtime folder (XDG_RUNTIME_DIR), a
+# session bus with nothing to start on demand (DBUS_SESSION_BUS_ADDRESS), and on
+# it the accessibility bus with its registry, so that programs show their
+# windows to whoever reads them as a screen reader does.
+adhan_start_session_bus() {
+  local dir="$ADHAN_SERVICES_DIR/dbus"
+  mkdir -p "$dir" "$ADHAN_SERVICES_DIR/session"
+  chmod 700 "$ADHAN_SERVICES_DIR/session"
+  export XDG_RUNTIME_DIR="$ADHAN_SERVICES_DIR/session"
+  unset AT_SPI_BUS_ADDRESS DBUS_SESSION_BUS_ADDRESS
+  cat >"$dir/session.conf" <<CONF
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:dir=$dir</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+CONF
+  dbus-daemon --nofork --config-file="$dir/session.conf" --print-address=3 \
+    3>"$dir/address" 2>"$dir/session.log" &
+  _adhan_pids+=($!)
+  _adhan_wait_for 50 test -s "$dir/address" || _adhan_failed "the session bus" "$dir/session.log" ||
+    return 1
+  DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$dir/address")
+  export DBUS_SESSION_BUS_ADDRESS
+
+  /usr/libexec/at-spi-bus-launcher --launch-immediately --a11y=1 >"$dir/launcher.log" 2>&1 &
+  _adhan_pids+=($!)
+  _adhan_wait_for 100 dbus-send --session --print-reply --reply-timeout=1000 --dest=org.a11y.Bus \
+    /org/a11y/bus org.a11y.Bus.GetAddress || _adhan_failed "the accessibility bus" "$dir/launcher.log" ||
+    return 1
+  /usr/libexec/at-spi2-registryd >"$dir/registry.log" 2>&1 &
+  _adhan_pids+=($!)
+  local a11y
+  a11y=$(dbus-send --session --print-reply=literal --dest=org.a11y.Bus /org/a11y/bus \
+    org.a11y.Bus.GetAddress | tr -d ' \n')
+  _adhan_wait_for 100 sh -c "dbus-send --bus='$a11y' --print-reply=literal --dest=org.freedesktop.DBus \
+    /org/freedesktop/DBus org.freedesktop.DBus.NameHasOwner string:org.a11y.atspi.Registry | grep -q true" ||
+    _adhan_failed "the accessibility registry" "$dir/registry.log" || return 1
+  echo "test-services: session bus at $DBUS_SESSION_BUS_ADDRESS, accessibility registry on $a11y"
+}
+
+# A headless Wayland compositor (weston) in a private XDG_RUNTIME_DIR, exported
+# as WAYLAND_DISPLAY: the socket's full path, so that it is found whatever
+# XDG_RUNTIME_DIR says later. It lets weston-screenshooter take pictures of it,
+# and has no panel (with its clock) and no animations (it would fade in for a
+# while), so that what changes on the screen is the programs' own doing.
+adhan_start_weston() {
+  local dir="$ADHAN_SERVICES_DIR/wayland"
+  mkdir -p "$dir"
+  chmod 700 "$dir"
+  export XDG_RUNTIME_DIR="$dir"
+  printf '[shell]\npanel-position=none\nstartup-animation=none\nanimation=none\nclose-animation=none\n' \
+    >"$ADHAN_SERVICES_DIR/weston.ini"
+  weston --backend=headless-backend.so --use-pixman --debug --idle-time=0 --socket=adhan-wayland \
+    --config="$ADHAN_SERVICES_DIR/weston.ini" \
+    >"$ADHAN_SERVICES_DIR/weston.log" 2>&1 &
+  _adhan_pids+=($!)
+  _adhan_wait_for 100 test -S "$dir/adhan-wayland" || _adhan_failed weston "$ADHAN_SERVICES_DIR/weston.log" ||
+    return 1
+  export WAYLAND_DISPLAY="$dir/adhan-wayland"
+  echo "test-services: weston on $WAYLAND_DISPLAY"
+}
+
+# A system tray (trayer) at the top right of the X display, where icons dock
+# through XEmbed.
+adhan_start_trayer() {
+  trayer --edge top --align right --widthtype request --height 24 >"$ADHAN_SERVICES_DIR/trayer.log" 2>&1 &
+  _adhan_pids+=($!)
+  _adhan_wait_for 100 sh -c 'xwininfo -root -tree | grep -q "\"panel\""' ||
+    _adhan_failed trayer "$ADHAN_SERVICES_DIR/trayer.log" || return 1
+  echo "test-services: trayer on $DISPLAY"
+}
+
+# A StatusNotifierItem watcher and host on the session bus (gtk-sni-tray on the
+# X display), so that programs put their tray icons up over D-Bus.
+adhan_start_sni_host() {
+  gtk-sni-tray-standalone -w >"$ADHAN_SERVICES_DIR/sni.log" 2>&1 &
+  _adhan_pids+=($!)
+  _adhan_wait_for 100 sh -c 'dbus-send --session --print-reply=literal --dest=org.kde.StatusNotifierWatcher \
+    /StatusNotifierWatcher org.freedesktop.DBus.Properties.Get string:org.kde.StatusNotifierWatcher \
+    string:IsStatusNotifierHostRegistered | grep -q true' ||
+    _adhan_failed "the StatusNotifierItem host" "$ADHAN_SERVICES_DIR/sni.log" || return 1
+  echo "test-services: StatusNotifierItem host on the session bus"
+}

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Starts, for one kind of desktop, a display server of its own, a private
+# session bus with the accessibility registry, and a tray; then drives the real
+# program from outside (drive.py). Everything started is stopped on the way out;
+# the services' logs and screenshots are kept only when a check failed.
+#   run.sh x11|wayland|sni PROGRAM
+set -uo pipefail
+mode=${1:-} program=${2:-}
+# A folder of its own, whatever the caller's services use.
+ADHAN_SERVICES_DIR=$(mktemp -d /tmp/adhan-desktop.XXXXXX)
+# shellcheck source=SCRIPTDIR/../../scripts/test-services.sh
+source "$(dirname "$0")/../../scripts/test-services.sh"
+# shellcheck disable=SC2154 # status is set inside the trap
+trap 'status=$?; adhan_stop_services; [ "$status" = 0 ] && rm -rf "$ADHAN_SERVICES_DIR"' EXIT
+trap '[ -n "${driver:-}" ] && kill "$driver" 2>/dev/null; exit 143' TERM INT HUP
+
+# The sound server is the test script's; started here only when run by hand.
+[ -n "${PULSE_SERVER:-}" ] || adhan_start_sound || exit 1
+case $mode in
+  wayland) unset DISPLAY && adhan_start_weston && adhan_start_session_bus ;;
+  x11) unset WAYLAND_DISPLAY && adhan_start_xvfb && adhan_start_session_bus && adhan_start_trayer ;;
+  sni) unset WAYLAND_DISPLAY && adhan_start_xvfb && adhan_start_session_bus && adhan_start_sni_host ;;
+  *) echo "usage: run.sh x11|wayland|sni PROGRAM" >&2 && false ;;
+esac || exit 1
+# In the background, so that a signal to this script is handled at once.
+timeout --kill-after=3 70 /usr/bin/python3 "$(dirname "$0")/drive.py" "$mode" "$program" "$ADHAN_SERVICES_DIR" &
+driver=$!
+wait "$driver"
