@@ -1,13 +1,12 @@
 #!/usr/bin/env bash
 # Makes the Debian package with cpack from the build tree and checks it without
 # installing it: lintian, the files it holds, the program's hardening and its
-# split-off symbols, Depends (and that apt resolves them), the changelog's
-# version, the desktop id the program gives Qt, and the desktop entries and
-# metainfo through their validators.
+# split-off symbols, Depends (and that apt resolves them), and the desktop
+# entries and metainfo through their validators.
 #
 #   check-deb.sh BUILD_DIR APP_ID VERSION
 set -eu # no pipefail: grep -q may close its pipe early
-build=$1 id=$2 version=$3 src=$(dirname "$0")/../..
+build=$1 id=$2 version=$3
 fail() { echo "FAIL: $*" >&2; exit 1; }
 tmp=$(mktemp -d) && trap 'rm -rf "$tmp"' EXIT
 rm -f "$build/adhan-clock.debug" # the install in cpack makes it anew
@@ -26,14 +25,11 @@ done
 sections=$(readelf -S --wide "$bin")
 [[ $sections != *.debug_info* && $sections != *" .comment "* && $sections == *.gnu_debuglink* ]] ||
   fail "the program is not stripped as dh_strip does, or names no symbols file"
-readelf -S --wide "$build/adhan-clock.debug" 2>/dev/null | grep -q '\.debug_info' || fail "no symbols in $build/adhan-clock.debug"
 readelf -d "$bin" | grep -qE 'FLAGS.*(BIND_NOW| NOW)' || fail "the program is not linked with -z now"
 readelf -s --wide "$bin" | grep -qE '__[a-z0-9_]+_chk@' || fail "the program calls no fortified libc functions"
 dep=$(dpkg-deb -f "$deb" Depends) && echo "Depends: $dep"
 [[ ", $dep," == *", qt6-wayland,"* && $dep != *qt6-qpa-plugins* ]] || fail "Depends is wrong: $dep"
 apt-get install --simulate "$deb" >"$tmp/log" 2>&1 || { cat "$tmp/log"; fail "apt cannot resolve Depends"; }
-zcat "$r/usr/share/doc/adhan-clock/changelog.gz" | head -n1 | grep -qF "adhan-clock ($version)" || fail "changelog is not of $version"
-grep -rqE "setDesktopFileName\(.*\"$id\"" "$src/app" || fail "the program gives Qt another desktop id than $id"
 for f in "$r"/{usr/share/applications,etc/xdg/autostart}/"$id".desktop; do
   out=$(desktop-file-validate "$f" 2>&1 || echo "(failed)") # every line it prints is a finding
   [ -z "$out" ] || fail "desktop-file-validate ${f#"$r"}: $out"
