@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QLocalSocket>
-#include <QStandardPaths>
 
 #include <unistd.h>
 
