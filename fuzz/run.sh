@@ -9,7 +9,7 @@ for t in skin_definition regional_format mp3_header tray_tip; do
   mkdir -p "$tree/corpus/$t"
   if "$tree/bin/fuzz_$t" -max_total_time="$seconds" -timeout=10 -max_len=4096 \
     -artifact_prefix="$tree/findings/$t-" "$tree/corpus/$t" "fuzz/corpus/$t" >"$tree/fuzz_$t.log" 2>&1; then
-    echo "fuzz_$t: $(grep -Eo '#[0-9]+ +DONE.*' "$tree/fuzz_$t.log" | tail -1)"
+    echo "fuzz_$t: $(grep -Eo 'Done [0-9]+ runs.*' "$tree/fuzz_$t.log" | tail -1)"
   else
     status=1 && echo "fuzz_$t: FAILED" && tail -40 "$tree/fuzz_$t.log"
   fi

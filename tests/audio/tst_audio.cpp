@@ -61,7 +61,8 @@ private slots:
             play(path("short.mp3"));
             QTRY_COMPARE_WITH_TIMEOUT(player_.mediaPlayer()->mediaStatus(),
                                       QMediaPlayer::EndOfMedia, 5000);
-            QVERIFY2(listen(300) < 0.01, "the clip did not end");
+            // What the sink still holds of it plays out first.
+            QTRY_VERIFY2_WITH_TIMEOUT(listen(300) < 0.01, "the clip did not end", 3000);
             play(path("short.mp3"));
             QVERIFY2(listen(700) > 0.01, "a replay after the end is silent");
         }
