@@ -23,21 +23,19 @@ packages=(
   # desktop: opening web addresses
   xdg-utils
   # tests: virtual display, tray host, window inspection, sound server, audio tools
-  xvfb xauth x11-utils trayer imagemagick
+  xvfb xauth x11-utils trayer
   # tests: a headless Wayland compositor, a StatusNotifierItem tray host, a clock set
   # to just before a prayer
   weston haskell-gtk-sni-tray-utils faketime
   pulseaudio pulseaudio-utils sox libsox-fmt-mp3
-  # tests: driving the program's windows from outside, as a user would
-  xdotool libxcb1-dev
   # making the athan clip
   espeak-ng lame
   # packaging and checking the desktop files: .deb dependencies, validators
-  dpkg-dev desktop-file-utils appstream lintian binutils
+  dpkg-dev desktop-file-utils appstream lintian
   # tests: reading the windows' accessibility tree from outside, as a screen reader does
   at-spi2-core dbus-daemon dbus-bin gir1.2-atspi-2.0 python3-gi
-  # fuzzing the parsers (clang and libFuzzer), leak checks under Valgrind, time zones
-  clang-14 libclang-rt-14-dev valgrind tzdata
+  # fuzzing the parsers and the sanitizer build (clang and libFuzzer), time zones
+  clang-14 libclang-rt-14-dev tzdata
 )
 
 export DEBIAN_FRONTEND=noninteractive

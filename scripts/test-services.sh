@@ -32,7 +32,8 @@ adhan_start_xvfb() {
     cat "$ADHAN_SERVICES_DIR/xvfb.log" >&2
     return 1
   fi
-  export DISPLAY=":$(tr -d '\n' <"$fdfile")"
+  DISPLAY=":$(tr -d '\n' <"$fdfile")"
+  export DISPLAY
   echo "test-services: Xvfb on $DISPLAY"
 }
 
@@ -134,9 +135,8 @@ CONF
 
 # A headless Wayland compositor (weston) in a private XDG_RUNTIME_DIR, exported
 # as WAYLAND_DISPLAY: the socket's full path, so that it is found whatever
-# XDG_RUNTIME_DIR says later. It lets weston-screenshooter take pictures of it,
-# and has no panel (with its clock) and no animations (it would fade in for a
-# while), so that what changes on the screen is the programs' own doing.
+# XDG_RUNTIME_DIR says later. No panel and no animations: nothing on its screen
+# moves but the programs.
 adhan_start_weston() {
   local dir="$ADHAN_SERVICES_DIR/wayland"
   mkdir -p "$dir"
@@ -144,7 +144,7 @@ adhan_start_weston() {
   export XDG_RUNTIME_DIR="$dir"
   printf '[shell]\npanel-position=none\nstartup-animation=none\nanimation=none\nclose-animation=none\n' \
     >"$ADHAN_SERVICES_DIR/weston.ini"
-  weston --backend=headless-backend.so --use-pixman --debug --idle-time=0 --socket=adhan-wayland \
+  weston --backend=headless-backend.so --use-pixman --idle-time=0 --socket=adhan-wayland \
     --config="$ADHAN_SERVICES_DIR/weston.ini" \
     >"$ADHAN_SERVICES_DIR/weston.log" 2>&1 &
   _adhan_pids+=($!)

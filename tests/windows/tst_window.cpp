@@ -97,27 +97,20 @@ private slots:
 
     // One row for each kind of refusal, each the run-time error it names.
     void refusals() {
-        struct Row {
-            const char* control;
-            int id;
-            CallKind kind;
-            QVariantList args;
-            int error;
-        };
         const auto m = CallKind::Method, put = CallKind::PropertyPut;
         // clang-format off
-        for (const Row& r : std::initializer_list<Row>{
-                 {"time1", 0, m, {}, 438}, {"date1", 0, put, {"a", "b"}, 450}, {"time1", 0, put, {5}, 13},
-                 {"RealAudio1", 999, m, {}, 438}, {"RealAudio1", 257, m, {1}, 450},
-                 {"Skin1", dispid::kSkinApply, m, {7u}, 5}}) {
+        for (auto [name, id, kind, args, error] : {
+                 std::tuple{"time1", 0, m, QVariantList{}, 438}, {"date1", 0, put, {"a", "b"}, 450},
+                 {"time1", 0, put, {5}, 13}, {"RealAudio1", 999, m, {}, 438},
+                 {"RealAudio1", 257, m, {1}, 450}, {"Skin1", dispid::kSkinApply, m, {7u}, 5}}) {
             // clang-format on
-            auto* target =
-                dynamic_cast<platform::Dispatchable*>(w_->findChild<QWidget*>(r.control));
             try {
-                platform::dispatch(*target, r.id, r.kind, r.args);
-                QFAIL(r.control);
+                platform::dispatch(
+                    *dynamic_cast<platform::Dispatchable*>(w_->findChild<QWidget*>(name)), id, kind,
+                    args);
+                QFAIL(name);
             } catch (const platform::RuntimeError& e) {
-                QCOMPARE(e.number(), r.error);
+                QCOMPARE(e.number(), error);
             }
         }
     }
