@@ -1,8 +1,8 @@
 #!/usr/bin/python3
 # Drives the real program from outside as its user meets it: reads and presses
 # its windows through the accessibility bus (AT-SPI), listens to the sound
-# server and reads its tray icon over D-Bus. run.sh has
-# started the display, the session bus and the tray of one kind of desktop.
+# server and reads its tray icon over D-Bus. run.sh has started the display,
+# the session bus and the tray of one kind of desktop.
 #
 #   drive.py x11|wayland|sni PROGRAM WORKDIR
 import array, glob, math, os, signal, subprocess as sp, sys, time, traceback

@@ -104,10 +104,9 @@ private slots:
                  {"time1", 0, put, {5}, 13}, {"RealAudio1", 999, m, {}, 438},
                  {"RealAudio1", 257, m, {1}, 450}, {"Skin1", dispid::kSkinApply, m, {7u}, 5}}) {
             // clang-format on
+            auto* target = dynamic_cast<platform::Dispatchable*>(w_->findChild<QWidget*>(name));
             try {
-                platform::dispatch(
-                    *dynamic_cast<platform::Dispatchable*>(w_->findChild<QWidget*>(name)), id, kind,
-                    args);
+                platform::dispatch(*target, id, kind, args);
                 QFAIL(name);
             } catch (const platform::RuntimeError& e) {
                 QCOMPARE(e.number(), error);
