@@ -7,10 +7,9 @@
 
 namespace app {
 
-// One clock per desktop session. The first start listens on a local socket in
-// the user's runtime folder, named for the display; a later start on the same
-// display hands its activation token over and ends. A socket left behind by a
-// crash answers nobody and is taken over.
+// One clock per desktop session. The first start listens on a local server
+// named for the user and the session; a later start in the same session hands
+// its activation token over and ends.
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
@@ -22,10 +21,16 @@ public:
     // token, or an empty one).
     void onRaise(std::function<void(const QByteArray& token)> raise) { raise_ = std::move(raise); }
 
-    // The socket's path for this user and display.
-    static QString socketPath();
+    // The local server's name (a socket path, or a pipe name on Windows) for
+    // this user and session.
+    static QString serverName();
 
 private:
+    // Asks the copy listening at `name` to come to the front; false when none answers.
+    static bool handOver(const QString& name);
+    // Answers later starts from now on.
+    void serve();
+
     QLocalServer server_;
     std::function<void(const QByteArray&)> raise_;
 };

@@ -2,32 +2,16 @@
 
 #include "DispatchIds.h"
 
-#include <QAudioDevice>
-#include <QAudioOutput>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QMediaDevices>
-#include <QMediaPlayer>
-#include <QUrl>
 
 #include <cstdio>
 
 using platform::CallKind;
 using platform::DispatchError;
 using platform::DispatchResult;
-
-#ifndef ADHAN_DATA_SUBDIR
-#define ADHAN_DATA_SUBDIR "share/adhan-clock"
-#endif
-
-ClipPlayer::ClipPlayer(QWidget* parent) : QWidget(parent) {
-    setFocusPolicy(Qt::NoFocus);
-    setAttribute(Qt::WA_TransparentForMouseEvents);
-}
-
-ClipPlayer::~ClipPlayer() = default;
 
 DispatchResult ClipPlayer::invoke(std::int32_t id, CallKind kind, const QVariantList& args) {
     if (id == dispid::kPlayerSource && kind == CallKind::PropertyPut) {
@@ -47,13 +31,6 @@ DispatchResult ClipPlayer::invoke(std::int32_t id, CallKind kind, const QVariant
     return DispatchResult::failure(DispatchError::MemberNotFound);
 }
 
-QStringList ClipPlayer::dataDirectories() {
-    // Installed: <prefix>/bin/<program> and <prefix>/share/adhan-clock; the
-    // build tree has the same shape.
-    const QDir appDir(QCoreApplication::applicationDirPath());
-    return {QDir::cleanPath(appDir.filePath(QStringLiteral("../" ADHAN_DATA_SUBDIR)))};
-}
-
 QString ClipPlayer::resolve(const QString& clip) {
     if (clip.isEmpty())
         return {};
@@ -70,47 +47,22 @@ QString ClipPlayer::resolve(const QString& clip) {
     return {};
 }
 
-namespace {
-void say(const QString& what) {
+void ClipPlayer::say(const QString& what) {
     const QString line = QStringLiteral("%1: %2").arg(QCoreApplication::applicationName(), what);
     std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
     std::fflush(stderr);
 }
-} // namespace
 
 void ClipPlayer::complain(const QString& what) {
     say(what);
     emit failed(what);
 }
 
-void ClipPlayer::freshPlayer() {
-    // Each play gets a pipeline of its own. Qt's GStreamer player does not
-    // start over reliably within one pipeline: after stop() and play() on the
-    // same source, the position moves a little and then no sound comes out;
-    // after its source is cleared and set again at once, it sometimes reports
-    // the end of the stream, or a data stream error, before a sample was
-    // played. A new player has none of that history. Nothing is built before
-    // the first play, so an idle program carries no audio pipeline.
-    if (player_) {
-        // Silence the clip still playing, if any. The old player goes once
-        // control is back in the event loop: this may run inside one of its
-        // own signals.
-        player_->disconnect(this);
-        player_->stop();
-        player_->deleteLater();
-    }
-    player_ = new QMediaPlayer(this);
-    auto* output = new QAudioOutput(player_);
-    player_->setAudioOutput(output);
-    connect(player_, &QMediaPlayer::errorOccurred, this,
-            [this](QMediaPlayer::Error, const QString& text) {
-                // GStreamer follows the first error of a broken stream with
-                // "Internal data stream error."; the first one says why.
-                if (complained_)
-                    return;
-                complained_ = true;
-                complain(QStringLiteral("cannot play %1: %2").arg(current_, text));
-            });
+void ClipPlayer::playFailed(const QString& why) {
+    if (complained_)
+        return;
+    complained_ = true;
+    complain(QStringLiteral("cannot play %1: %2").arg(QDir::toNativeSeparators(current_), why));
 }
 
 namespace {
@@ -182,7 +134,6 @@ void ClipPlayer::play() {
         complain(QStringLiteral("cannot play %1: the file cannot be read").arg(path));
         return;
     }
-    freshPlayer();
     current_ = path;
     complained_ = false;
     // A clip cut short plays what there is of it, but ends early: say so.
@@ -191,9 +142,6 @@ void ClipPlayer::play() {
         complained_ = true;
         complain(QStringLiteral("cannot play %1 in full: %2").arg(path, shortBy));
     }
-    if (QMediaDevices::audioOutputs().isEmpty())
-        say(QStringLiteral("playing %1, but there is no sound output device").arg(path));
-    player_->setSource(QUrl::fromLocalFile(path));
-    player_->play();
+    start(path);
     emit started(path);
 }

@@ -5,13 +5,16 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <memory>
+
 class QMediaPlayer;
-class QAudioOutput;
 
 // The main window's media player; no surface of its own. Play returns at once
-// and the clip plays to its end. A bare name is looked for in the current
-// folder, then in the data folder. A clip that cannot be played is the
-// player's own matter: the call succeeds and one line on stderr says why.
+// and the clip plays to its end; a play while a clip plays starts it over. A
+// bare name is looked for in the current folder, then in the data folder. A
+// clip that cannot be played is the player's own matter: the call succeeds
+// and one line on stderr says why. No audio pipeline is kept while nothing
+// plays.
 class ClipPlayer : public QWidget, public platform::Dispatchable {
     Q_OBJECT
 public:
@@ -29,9 +32,9 @@ public:
     // Why the file at `path` is shorter than it says it is, or an empty string.
     static QString cutShort(const QString& path);
 
-    // The player of the clip started last, once there is one (for checks). Each
-    // play replaces it.
-    QMediaPlayer* mediaPlayer() const { return player_; }
+    // Where Qt Multimedia plays the clip: the player of the clip started last,
+    // once there is one (for checks). Each play replaces it.
+    QMediaPlayer* mediaPlayer() const;
 
 signals:
     // A clip was handed to the audio system (the path it resolved to).
@@ -42,10 +45,17 @@ signals:
 private:
     void play();
     void complain(const QString& what);
-    void freshPlayer();
+    // The clip being played cannot be: says why, once for each play.
+    void playFailed(const QString& why);
+    // One line on stderr, after the program's name.
+    static void say(const QString& what);
+    // Hands the clip at `path` to the platform's audio system, in place of
+    // any clip still playing.
+    void start(const QString& path);
 
     QString source_;
     QString current_;
     bool complained_ = false; // the current play has been reported as failed
-    QMediaPlayer* player_ = nullptr;
+    struct Output;            // the platform's audio pipeline
+    std::unique_ptr<Output> out_;
 };

@@ -12,9 +12,13 @@ namespace platform {
 // (the long-time form) and of a date value (the short-date form).
 class RegionalFormat {
 public:
-    // The locale named by the environment, in POSIX order: LC_ALL, else LC_TIME, else LANG.
+    // The user's own forms: on Windows the regional settings of the user's
+    // account; elsewhere the locale the environment names, in POSIX order
+    // (LC_ALL, else LC_TIME, else LANG).
     static RegionalFormat fromEnvironment();
-    // The locale with this POSIX name ("ar_SA.UTF-8", "en_US", "C", ...).
+    // The forms of the locale with this POSIX name ("ar_SA.UTF-8", "en_US",
+    // "C", ...). On Windows, the same locale's forms, with the user's own
+    // changes when it is the user's locale.
     static RegionalFormat forLocale(const QString& posixName);
 
     RegionalFormat(RegionalFormat&&) noexcept;
@@ -24,21 +28,13 @@ public:
     QString longTime(const QTime& t) const;
     QString shortDate(const QDate& d) const;
 
-    QString localeName() const { return name_; }
-    bool isArabic() const { return arabic_; }
-
     // The language part of a POSIX locale name: "ar" for "ar_EG.UTF-8@x", "" for "C".
     static QString languageOf(const QString& posixName);
 
 private:
-    RegionalFormat() = default;
-    QString strftime(const char* pattern, int year, int month, int day, int hour, int minute,
-                     int second) const;
-
-    struct CLocale;
-    QString name_;
-    bool arabic_ = false;
-    std::unique_ptr<CLocale> c_;
+    struct Locale; // the platform's own handle on the locale
+    explicit RegionalFormat(std::unique_ptr<Locale> locale);
+    std::unique_ptr<Locale> locale_;
 };
 
 } // namespace platform

@@ -1,0 +1,112 @@
+#include "ClipPlayer.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QPointer>
+
+#include <windows.h>
+
+#include <mfapi.h>
+#include <mfplay.h>
+
+// Media Foundation's player, given the clip as a plain path. Its events come
+// through the thread's message queue, so they reach us on the event loop.
+struct ClipPlayer::Output final : IMFPMediaPlayerCallback {
+    ClipPlayer* owner = nullptr;
+    IMFPMediaPlayer* player = nullptr;
+    bool started = SUCCEEDED(MFStartup(MF_VERSION, MFSTARTUP_FULL));
+
+    ~Output() {
+        drop();
+        if (started)
+            MFShutdown();
+    }
+    void drop() {
+        if (!player)
+            return;
+        player->Shutdown();
+        player->Release();
+        player = nullptr;
+    }
+
+    // Owned by the ClipPlayer, never by a reference count.
+    STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
+        if (riid == __uuidof(IUnknown) || riid == __uuidof(IMFPMediaPlayerCallback)) {
+            *object = static_cast<IMFPMediaPlayerCallback*>(this);
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+
+    void STDMETHODCALLTYPE OnMediaPlayerEvent(MFP_EVENT_HEADER* event) override {
+        if (!event || event->pMediaPlayer != player)
+            return; // from a player already replaced
+        if (FAILED(event->hrEvent)) {
+            owner->playFailed(qt_error_string(int(event->hrEvent)).trimmed());
+            return;
+        }
+        switch (event->eEventType) {
+        case MFP_EVENT_TYPE_MEDIAITEM_SET:
+            player->Play();
+            break;
+        case MFP_EVENT_TYPE_PLAYBACK_ENDED:
+            // Nothing is kept once the clip has ended. The player cannot be
+            // shut down from inside its own event.
+            QMetaObject::invokeMethod(
+                owner,
+                [this, ended = player] {
+                    if (player == ended)
+                        drop();
+                },
+                Qt::QueuedConnection);
+            break;
+        default:
+            break;
+        }
+    }
+};
+
+ClipPlayer::ClipPlayer(QWidget* parent) : QWidget(parent) {
+    setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+ClipPlayer::~ClipPlayer() = default;
+
+QMediaPlayer* ClipPlayer::mediaPlayer() const {
+    return nullptr;
+}
+
+QStringList ClipPlayer::dataDirectories() {
+    // The installed clip sits beside the program.
+    return {QCoreApplication::applicationDirPath()};
+}
+
+void ClipPlayer::start(const QString& path) {
+    // A new player for each play, as on the other platforms: a play while the
+    // clip plays starts it over, and nothing is held between plays.
+    if (!out_) {
+        out_ = std::make_unique<Output>();
+        out_->owner = this;
+    }
+    out_->drop();
+    HRESULT hr =
+        MFPCreateMediaPlayer(nullptr, FALSE, MFP_OPTION_NONE, out_.get(), nullptr, &out_->player);
+    IMFPMediaItem* item = nullptr;
+    if (SUCCEEDED(hr)) {
+        // A plain path: Wine's resolver does not open file:// addresses.
+        const std::wstring native = QDir::toNativeSeparators(path).toStdWString();
+        hr = out_->player->CreateMediaItemFromURL(native.c_str(), TRUE, 0, &item);
+    }
+    if (SUCCEEDED(hr)) {
+        hr = out_->player->SetMediaItem(item); // plays once the item is set
+        item->Release();
+    }
+    if (FAILED(hr)) {
+        out_->drop();
+        playFailed(qt_error_string(int(hr)).trimmed());
+    }
+}
