@@ -34,6 +34,10 @@ packages=(
   dpkg-dev desktop-file-utils appstream lintian
   # tests: reading the windows' accessibility tree from outside, as a screen reader does
   at-spi2-core dbus-daemon dbus-bin gir1.2-atspi-2.0 python3-gi
+  # Windows: the cross compiler, the program's icon, Wine to run it (with the
+  # C library's locales for its user's), installers, and driving it from outside
+  g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev icoutils wine wine64 locales nsis
+  xdotool xclip x11-apps
   # fuzzing the parsers and the sanitizer build (clang and libFuzzer), time zones
   clang-14 libclang-rt-14-dev tzdata
 )

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test, in two builds: gcc with warnings as
-# errors and Debian's hardening flags, and clang under AddressSanitizer and
-# UndefinedBehaviorSanitizer, which also holds the fuzz targets. Ends with one
-# line: "summary: N passed, N failed".
+# Sets up, builds and runs every test, in three builds: gcc with warnings as
+# errors and Debian's hardening flags; clang under AddressSanitizer and
+# UndefinedBehaviorSanitizer, which also holds the fuzz targets; and the
+# Windows build (scripts/windows/build.sh), whose tests run under Wine. Ends
+# with one line: "summary: N passed, N failed".
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,12 +14,14 @@ cmake --build build -j "$jobs"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DADHAN_WERROR=ON -DADHAN_SANITIZE=ON \
   -DADHAN_FUZZ=ON -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
 cmake --build build-asan -j "$jobs"
+bash scripts/windows/build.sh >/dev/null
 
 # shellcheck source=scripts/test-services.sh
 source scripts/test-services.sh
 adhan_start_sound
 adhan_start_xvfb
 adhan_start_weston
+export ADHAN_WINEPREFIX="$ADHAN_SERVICES_DIR/wine"
 
 export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1"
 export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
@@ -43,6 +46,9 @@ echo "== tests (gcc, warnings as errors) =="
 run_ctest build
 echo "== tests (clang, AddressSanitizer + UndefinedBehaviorSanitizer) =="
 run_ctest build-asan -LE packaging
+echo "== tests (Windows, under Wine) =="
+run_ctest build-windows
+WINEPREFIX=$ADHAN_WINEPREFIX /usr/lib/wine/wineserver -k 2>/dev/null || true
 echo "== fuzz (libFuzzer, each parser for a bounded time) =="
 if bash fuzz/run.sh build-asan "${FUZZ_SECONDS:-20}"; then
   passed=$((passed + 1))

@@ -5,55 +5,23 @@
 # the session bus and the tray of one kind of desktop.
 #
 #   drive.py x11|wayland|sni PROGRAM WORKDIR
-import array, glob, math, os, signal, subprocess as sp, sys, time, traceback
+import time
 import gi
 
 gi.require_version("Atspi", "2.0")
 from gi.repository import Atspi, Gio, GLib  # noqa: E402
+from outside import MODE, PROGRAM, WORK, TITLE, DAWN, FAREWELL, check, until, run, launch, ended, record, \
+    rms, opened, outcome  # noqa: E402
 
-MODE, PROGRAM, WORK = sys.argv[1:4]
-TITLE, CLOCK = "نيسمور", "الساعة "
-DAWN, FAREWELL = "حان الان موعد صلاة الفجر", "الدرفاني يتمنى لكم الفائدة ويسألكم الدعاء"
+CLOCK = "الساعة "
 WATCHER = ("org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher", "org.kde.StatusNotifierWatcher")
-failures, programs = [], []
-
-
-class Stop(Exception): pass  # noqa: E701 (a check failed that the rest cannot go on without)
-
-
-def check(ok, what, needed=False):
-    print(("ok   " if ok else "FAIL ") + what, flush=True)
-    failures.extend([] if ok else [what])
-    if needed and not ok:
-        raise Stop()
-
-
-def until(probe, seconds, step=0.02):  # probe's first true answer in time, else its last one
-    deadline = time.monotonic() + seconds
-    while not (value := probe()) and time.monotonic() < deadline:
-        time.sleep(step)
-    return value
-
-
-def run(*args):
-    return sp.run(args, capture_output=True, text=True, timeout=20)
 
 
 def start():
     # The clock a few seconds before dawn (the tray's scenario keeps clear of
-    # the prayers), Qt's accessibility on, and the recording link opener first.
-    env = dict(os.environ, PATH=WORK + "/bin:" + os.environ["PATH"], FAKETIME_DONT_FAKE_MONOTONIC="1",
-               FAKETIME="@2024-03-15 " + ("09:00:00" if MODE == "sni" else "05:05:52"),
-               LD_PRELOAD=glob.glob("/usr/lib/*/faketime/libfaketime.so.1")[0],
-               QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="wayland" if MODE == "wayland" else "xcb")
-    log = "%s/program-%d.log" % (WORK, len(programs))
-    programs.append(sp.Popen([PROGRAM], env=env, stdout=open(log, "w"), stderr=sp.STDOUT))
-    return programs[-1]
-
-
-def ended(p, seconds, what):
-    until(lambda: p.poll() is not None, seconds)
-    check(p.poll() == 0, "%s: ends with status 0 within %d s (status %s)" % (what, seconds, p.poll()))
+    # the prayers), Qt's accessibility on.
+    return launch([PROGRAM], "09:00:00" if MODE == "sni" else "05:05:52", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
+                  QT_QPA_PLATFORM="wayland" if MODE == "wayland" else "xcb")
 
 
 def children(node):
@@ -103,14 +71,6 @@ def box(title, text, seconds):
     return boxes[0]
 
 
-def record(seconds):  # what the null sink plays (timeout ends the read should the sink stall)
-    r = sp.Popen(["timeout", str(seconds + 5), "parec", "--latency-msec=20", "-d", "adhan_null.monitor",
-                  "--format=s16le", "--rate=8000", "--channels=1"], stdout=sp.PIPE)
-    data = r.stdout.read(int(16000 * seconds))
-    r.terminate(), r.wait()
-    return array.array("h", data[:len(data) & ~1])
-
-
 def dbus(dest, path, iface, method, *args):  # arguments: strings and integers
     signature = "(" + "".join("s" if isinstance(a, str) else "i" for a in args) + ")"
     return Gio.bus_get_sync(Gio.BusType.SESSION).call_sync(
@@ -147,17 +107,15 @@ def desktop():
     clock = lambda: {n.get_name() for n in find(main, "label") if n.get_name().startswith(CLOCK)}
     ticks, sound = clock(), record(1.5)
     ticks |= until(lambda: clock() - ticks, 2)
-    rms = math.sqrt(sum(x * x for x in sound) / max(len(sound), 1)) / 32768
     streams = len(run("pactl", "list", "short", "sink-inputs").stdout.splitlines())
     check(len(windows(text=DAWN)) == 1, "still one dawn box a second later")
     check(streams == 1, "one stream plays (%d)" % streams)
-    check(rms > 0.01, "the athan sounds: RMS %.3f of %d samples" % (rms, len(sound)))
+    check(rms(sound) > 0.01, "the athan sounds: RMS %.3f of %d samples" % (rms(sound), len(sound)))
     check(len(ticks) >= 2, "the clock goes on while the box is open: %s" % sorted(ticks))
     press(alert, "push button", None)
     check(until(lambda: not windows(text=DAWN), 3), "OK closes the dawn box")
 
     press(main, "push button", "الموقع")
-    opened = lambda: open(WORK + "/opened").read() if os.path.exists(WORK + "/opened") else ""
     until(opened, 5), time.sleep(0.5)
     check(opened() == "1 http://example.com\n", "the link opener got one address: %r" % opened())
 
@@ -181,23 +139,4 @@ def sni():
     ended(first, 5, "the menu's Exit, with no box")
 
 
-def main():
-    signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
-    os.makedirs(WORK + "/bin")
-    # The link opener logs how many arguments it got, then them.
-    open(WORK + "/bin/xdg-open", "w").write('#!/bin/sh\necho "$# $*" >>"%s/opened"\n' % WORK)
-    os.chmod(WORK + "/bin/xdg-open", 0o755)
-    try:
-        sni() if MODE == "sni" else desktop()
-    except Exception as e:  # a failed check the rest needed, or the run broke off
-        isinstance(e, Stop) or check(False, "the run broke off:\n" + traceback.format_exc())
-    finally:
-        for p in programs:
-            p.poll() is None and (p.kill(), p.wait())
-        for log in sorted(glob.glob(WORK + "/program-*.log")) if failures else ():
-            print("--- %s:\n%s" % (log, open(log).read()))
-    print("%d failed checks" % len(failures) if failures else "all checks passed")
-    return 1 if failures else 0
-
-
-sys.exit(main())
+outcome(sni if MODE == "sni" else desktop)

@@ -3,7 +3,8 @@
 # session bus with the accessibility registry, and a tray; then drives the real
 # program from outside (drive.py). Everything started is stopped on the way out;
 # the services' logs and screenshots are kept only when a check failed.
-#   run.sh x11|wayland|sni PROGRAM
+# Under Wine, the Windows program is driven by tests/wine/drive.py instead.
+#   run.sh x11|wayland|sni|wine PROGRAM
 set -uo pipefail
 mode=${1:-} program=${2:-}
 # A folder of its own, whatever the caller's services use.
@@ -20,9 +21,12 @@ case $mode in
   wayland) unset DISPLAY && adhan_start_weston && adhan_start_session_bus ;;
   x11) unset WAYLAND_DISPLAY && adhan_start_xvfb && adhan_start_session_bus && adhan_start_trayer ;;
   sni) unset WAYLAND_DISPLAY && adhan_start_xvfb && adhan_start_session_bus && adhan_start_sni_host ;;
-  *) echo "usage: run.sh x11|wayland|sni PROGRAM" >&2 && false ;;
+  wine) unset WAYLAND_DISPLAY && adhan_start_xvfb && adhan_start_trayer ;;
+  *) echo "usage: run.sh x11|wayland|sni|wine PROGRAM" >&2 && false ;;
 esac || exit 1
 # In the background, so that a signal to this script is handled at once.
-timeout --kill-after=3 70 /usr/bin/python3 "$(dirname "$0")/drive.py" "$mode" "$program" "$ADHAN_SERVICES_DIR" &
+here=$(dirname "$0") limit=70
+[ "$mode" = wine ] && here="$here/../wine" limit=110
+timeout --kill-after=3 "$limit" /usr/bin/python3 "$here/drive.py" "$mode" "$program" "$ADHAN_SERVICES_DIR" &
 driver=$!
 wait "$driver"

@@ -1,0 +1,78 @@
+# What both drivers of the real program share: the run's arguments, the
+# program's own texts, checks, the recording link opener and the sound heard.
+#   DRIVER MODE PROGRAM WORKDIR
+import array, glob, math, os, signal, subprocess as sp, sys, time, traceback
+
+MODE, PROGRAM, WORK = sys.argv[1:4]
+TITLE, DAWN = "نيسمور", "حان الان موعد صلاة الفجر"
+FAREWELL = "الدرفاني يتمنى لكم الفائدة ويسألكم الدعاء"
+failures, programs = [], []
+
+
+class Stop(Exception): pass  # noqa: E701 (a check failed that the rest cannot go on without)
+
+
+def check(ok, what, needed=False):
+    print(("ok   " if ok else "FAIL ") + what, flush=True)
+    failures.extend([] if ok else [what])
+    if needed and not ok:
+        raise Stop()
+
+
+def until(probe, seconds, step=0.02):  # probe's first true answer in time, else its last one
+    deadline = time.monotonic() + seconds
+    while not (value := probe()) and time.monotonic() < deadline:
+        time.sleep(step)
+    return value
+
+
+def run(*args):
+    return sp.run(args, capture_output=True, text=True, timeout=20)
+
+
+def launch(argv, clock, **env):  # a start with the clock on 2024-03-15 at `clock`, the opener first on PATH
+    env = dict(os.environ, PATH=WORK + "/bin:" + os.environ["PATH"], FAKETIME_DONT_FAKE_MONOTONIC="1",
+               FAKETIME="@2024-03-15 " + clock, LD_PRELOAD=glob.glob("/usr/lib/*/faketime/libfaketime.so.1")[0],
+               **env)
+    log = "%s/program-%d.log" % (WORK, len(programs))
+    programs.append(sp.Popen(argv, env=env, stdout=open(log, "w"), stderr=sp.STDOUT))
+    return programs[-1]
+
+
+def ended(p, seconds, what):
+    until(lambda: p.poll() is not None, seconds)
+    check(p.poll() == 0, "%s: ends with status 0 within %d s (status %s)" % (what, seconds, p.poll()))
+
+
+def record(seconds):  # what the null sink plays (timeout ends the read should the sink stall)
+    r = sp.Popen(["timeout", str(seconds + 5), "parec", "--latency-msec=20", "-d", "adhan_null.monitor",
+                  "--format=s16le", "--rate=8000", "--channels=1"], stdout=sp.PIPE)
+    data = r.stdout.read(int(16000 * seconds))
+    r.terminate(), r.wait()
+    return array.array("h", data[:len(data) & ~1])
+
+
+def rms(sound):
+    return math.sqrt(sum(x * x for x in sound) / max(len(sound), 1)) / 32768
+
+
+def opened():  # what the link opener got, a line for each start: the argument count, then them
+    return open(WORK + "/opened").read() if os.path.exists(WORK + "/opened") else ""
+
+
+def outcome(scenario):  # runs the scenario with the recording opener first on PATH; the exit status
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
+    os.makedirs(WORK + "/bin")
+    open(WORK + "/bin/xdg-open", "w").write('#!/bin/sh\necho "$# $*" >>"%s/opened"\n' % WORK)
+    os.chmod(WORK + "/bin/xdg-open", 0o755)
+    try:
+        scenario()
+    except Exception as e:  # a failed check the rest needed, or the run broke off
+        isinstance(e, Stop) or check(False, "the run broke off:\n" + traceback.format_exc())
+    finally:
+        for p in programs:
+            p.poll() is None and (p.kill(), p.wait())
+        for log in sorted(glob.glob(WORK + "/program-*.log")) if failures else ():
+            print("--- %s:\n%s" % (log, open(log).read()))
+    print("%d failed checks" % len(failures) if failures else "all checks passed")
+    sys.exit(1 if failures else 0)

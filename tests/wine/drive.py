@@ -1,0 +1,82 @@
+#!/usr/bin/python3
+# Drives the real Windows program under Wine from outside, on the X display
+# with the tray run.sh started: its window drawn and ticking, one clock per
+# session, the dawn box and the adhan at the prayer second, its icon docked, a
+# link to the opener through Wine's browser launcher, and the farewell that
+# ends it. Box texts are read as a Windows user copies them: Ctrl+C.
+#   drive.py wine PROGRAM.exe WORKDIR
+import os, re, struct, subprocess as sp, sys, zlib
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "desktop"))
+from outside import PROGRAM, WORK, TITLE, DAWN, FAREWELL, check, until, run, launch, ended, record, \
+    rms, opened, outcome  # noqa: E402
+
+WINE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "run.sh")
+# Where the site and exit buttons are in the window (below its menu bar).
+SITE, EXIT = (264, 226), (56, 226)
+
+
+def windows(name):
+    return run("xdotool", "search", "--onlyvisible", "--name", "^%s$" % name).stdout.split()
+
+
+def box_text(box):  # what Ctrl+C on the box copies
+    run("xdotool", "windowfocus", "--sync", box, "key", "--clearmodifiers", "ctrl+c")
+    return until(lambda: run("xclip", "-o", "-selection", "clipboard").stdout, 3)
+
+
+def docked():
+    return sum(int(n) for n in re.findall(r"(\d+) childr?e?n?:", run("xwininfo", "-name", "panel", "-tree").stdout))
+
+
+def shot(window, name):  # the window's pixels through xwd, kept as a PNG; the count of its colours
+    data = sp.run(["xwd", "-silent", "-id", window], capture_output=True, timeout=20).stdout
+    f = struct.unpack(">25I", data[:100])
+    width, height, line, start = f[4], f[5], f[12], f[0] + f[19] * 12
+    rows = [data[start + y * line:start + y * line + 4 * width] for y in range(height)]
+    png = b"".join(b"\0" + bytes(b for i in range(0, len(r), 4) for b in r[i:i + 3][::-1]) for r in rows)
+    chunk = lambda t, d: struct.pack(">I", len(d)) + t + d + struct.pack(">I", zlib.crc32(t + d))
+    with open("%s/%s.png" % (os.environ.get("ADHAN_ARTIFACTS", WORK), name), "wb") as out:
+        out.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+                  + chunk(b"IDAT", zlib.compress(png)) + chunk(b"IEND", b""))
+    return len({r[i:i + 3] for r in rows for i in range(0, len(r), 4)}), rows
+
+
+def click(window, at):
+    run("xdotool", "mousemove", "--window", window, *map(str, at), "click", "1")
+
+
+def scenario():
+    setting = run(WINE, "reg", "query", r"HKCU\Control Panel\International", "/v", "sTimeFormat").stdout
+    check("hh:mm:ss tt" in setting, "the Wine user's long-time form is hh:mm:ss tt")
+    trays = docked()
+    first = launch([WINE, PROGRAM], "05:05:40")
+    main = until(lambda: windows(TITLE), 30)
+    check(len(main) == 1, "the main window %r shows" % TITLE, True)
+    check(until(lambda: docked() > trays, 10), "its icon docks in the tray")
+    ended(launch([WINE, PROGRAM], "05:05:45"), 15, "a second start in the same session")
+    check(len(windows(TITLE)) == 1, "still one main window")
+    colours, before = shot(main[0], "main-wine")
+    check(colours > 50, "the window is drawn: %d colours" % colours)
+    check(until(lambda: shot(main[0], "main-wine")[1] != before, 3), "its clock ticks")
+
+    boxes = until(lambda: windows("Project1"), 30)
+    check(len(boxes) == 1, "one box titled Project1 at the prayer second (found %d)" % len(boxes), True)
+    sound = record(1.5)
+    check(rms(sound) > 0.01, "the athan sounds: RMS %.3f of %d samples" % (rms(sound), len(sound)))
+    text = box_text(boxes[0])
+    check(DAWN in text and "Project1" in text, "the box says %r: %r" % (DAWN, text))
+    run("xdotool", "key", "Return")
+    check(until(lambda: not windows("Project1"), 5), "Return closes it")
+
+    click(main[0], SITE)
+    until(opened, 10)
+    check(opened() == "1 http://example.com/\n", "the link opener got the site: %r" % opened())
+    click(main[0], EXIT)
+    farewell = until(lambda: windows("مكتبة الدرفاني للمعلومات الدينية"), 10)
+    check(len(farewell) == 1 and FAREWELL in box_text(farewell[0]), "the farewell box", True)
+    run("xdotool", "key", "Return")
+    ended(first, 10, "OK on the farewell box")
+
+
+outcome(scenario)

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Runs a Windows program of ours under 64-bit Wine, as a user whose regional
+# settings are Arabic (Saudi Arabia) with the long-time form "hh:mm:ss tt"
+# and the short date "dd/MM/yyyy", as set in the Control Panel. The prefix,
+# made on first use, is $ADHAN_WINEPREFIX (default: one beside the services).
+#   run.sh PROGRAM.exe [ARGS...]
+set -euo pipefail
+export WINEPREFIX=${ADHAN_WINEPREFIX:-${ADHAN_SERVICES_DIR:-/tmp}/wine}
+# Wine takes the user's locale from the C library's, which must be there.
+export LOCPATH="$WINEPREFIX-locale"
+[ -d "$LOCPATH/ar_SA.UTF-8" ] || (mkdir -p "$LOCPATH" && localedef -i ar_SA -f UTF-8 "$LOCPATH/ar_SA.UTF-8")
+export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
+wine=(env -u LC_ALL -u LC_TIME LANG=ar_SA.UTF-8 /usr/lib/wine/wine64)
+{
+  flock 9
+  if [ ! -f "$WINEPREFIX/.ready" ]; then
+    "${wine[@]}" wineboot -i >/dev/null 2>&1
+    key='HKCU\Control Panel\International'
+    "${wine[@]}" reg add "$key" /v sTimeFormat /d "hh:mm:ss tt" /f >/dev/null 2>&1
+    "${wine[@]}" reg add "$key" /v sShortDate /d dd/MM/yyyy /f >/dev/null 2>&1
+    /usr/lib/wine/wineserver -w
+    touch "$WINEPREFIX/.ready"
+  fi
+} 9>"$WINEPREFIX.lock"
+if [ -n "${TZ:-}" ] && [ -f "$1" ]; then
+  # Wine takes its time zone from TZ, but a Windows program that finds TZ in
+  # its environment reads it itself, the C runtime's way ("Europe/London" is
+  # not one): the program starts without it.
+  exec "${wine[@]}" cmd /c "set TZ=&& $("${wine[@]}" winepath -w "$1" 2>/dev/null) ${*:2}"
+fi
+exec "${wine[@]}" "$@"
