@@ -33,6 +33,14 @@ function(adhan_deploy_beside target)
         $<TARGET_FILE:Qt6::QWindowsVistaStylePlugin> "${bin}/styles")
     endif()
     add_custom_target(adhan_windows_runtime ${copies} VERBATIM)
+    # Installed, the program's folder holds the same, less what only tests use.
+    install(FILES ${adhan_mingw_runtime} $<TARGET_FILE:Qt6::Core> $<TARGET_FILE:Qt6::Gui>
+      $<TARGET_FILE:Qt6::Widgets> $<TARGET_FILE:Qt6::Network>
+      "${CMAKE_SOURCE_DIR}/resources/athan.mp3" DESTINATION .)
+    install(FILES $<TARGET_FILE:Qt6::QWindowsIntegrationPlugin> DESTINATION platforms)
+    if(TARGET Qt6::QWindowsVistaStylePlugin)
+      install(FILES $<TARGET_FILE:Qt6::QWindowsVistaStylePlugin> DESTINATION styles)
+    endif()
   endif()
   add_dependencies(${target} adhan_windows_runtime)
 endfunction()

@@ -1,0 +1,107 @@
+; The Windows setup program: installs the program for every user of the
+; machine under Program Files, with a Start-menu shortcut and, unless the
+; user declines it, a Startup shortcut, so that the clock starts at every
+; login. Made by scripts/windows/package.sh, which defines:
+;   STAGE    the folder holding the installed files
+;   FILES    an include file deleting each of them (for the uninstaller)
+;   ICON     the program's icon
+;   OUTFILE  the setup program to write
+Unicode true
+Target amd64-unicode
+ManifestDPIAware true
+RequestExecutionLevel admin
+SetCompressor /SOLID lzma
+
+!include "MUI2.nsh"
+
+!define NAME "نيسمور"
+!define EXE "adhan-clock.exe"
+!define UNINSTALL "uninstall.exe"
+!define KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\AdhanClock"
+
+Name "${NAME}"
+OutFile "${OUTFILE}"
+InstallDir "$PROGRAMFILES64\AdhanClock"
+InstallDirRegKey HKLM "${KEY}" "InstallLocation"
+BrandingText "${NAME} 1.00"
+
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
+!define MUI_ABORTWARNING
+!define MUI_COMPONENTSPAGE_NODESC
+!insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_COMPONENTS
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "Arabic"
+
+VIProductVersion 1.0.0.0
+VIFileVersion 1.0.0.0
+VIAddVersionKey /LANG=${LANG_ARABIC} "ProductName" "${NAME}"
+VIAddVersionKey /LANG=${LANG_ARABIC} "ProductVersion" "1.00"
+VIAddVersionKey /LANG=${LANG_ARABIC} "FileVersion" "1.00"
+VIAddVersionKey /LANG=${LANG_ARABIC} "FileDescription" "${NAME}"
+VIAddVersionKey /LANG=${LANG_ARABIC} "CompanyName" "Example Publisher"
+VIAddVersionKey /LANG=${LANG_ARABIC} "LegalCopyright" "Example Publisher"
+
+; A running copy keeps its program file open: the user closes it first.
+!macro CloseRunning un
+Function ${un}CloseRunning
+  retry:
+  IfFileExists "$INSTDIR\${EXE}" 0 done
+  ClearErrors
+  FileOpen $0 "$INSTDIR\${EXE}" a
+  IfErrors 0 close
+  MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
+    "البرنامج ${NAME} يعمل الآن. أغلقه ثم اضغط $\"إعادة المحاولة$\"." /SD IDCANCEL IDRETRY retry
+  Abort
+  close:
+  FileClose $0
+  done:
+FunctionEnd
+!macroend
+!insertmacro CloseRunning ""
+!insertmacro CloseRunning "un."
+
+Section "${NAME}" Program
+  SectionIn RO
+  SetShellVarContext all
+  Call CloseRunning
+  SetOutPath "$INSTDIR"
+  File /r "${STAGE}/*.*"
+  WriteUninstaller "$INSTDIR\${UNINSTALL}"
+  CreateShortcut "$SMPROGRAMS\${NAME}.lnk" "$INSTDIR\${EXE}"
+  ; Made anew below only if the user keeps it.
+  Delete "$SMSTARTUP\${NAME}.lnk"
+  WriteRegStr HKLM "${KEY}" "DisplayName" "${NAME}"
+  WriteRegStr HKLM "${KEY}" "DisplayVersion" "1.00"
+  WriteRegStr HKLM "${KEY}" "DisplayIcon" "$INSTDIR\${EXE}"
+  WriteRegStr HKLM "${KEY}" "Publisher" "Example Publisher"
+  WriteRegStr HKLM "${KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${KEY}" "UninstallString" '"$INSTDIR\${UNINSTALL}"'
+  WriteRegStr HKLM "${KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALL}" /S'
+  WriteRegDWORD HKLM "${KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${KEY}" "NoRepair" 1
+  WriteRegDWORD HKLM "${KEY}" "EstimatedSize" ${SIZE_KB}
+SectionEnd
+
+Section "تشغيل البرنامج عند الدخول إلى ويندوز" Startup
+  SetShellVarContext all
+  CreateShortcut "$SMSTARTUP\${NAME}.lnk" "$INSTDIR\${EXE}"
+SectionEnd
+
+Section "Uninstall"
+  SetShellVarContext all
+  Call un.CloseRunning
+  Delete "$SMPROGRAMS\${NAME}.lnk"
+  Delete "$SMSTARTUP\${NAME}.lnk"
+  ; Only what the setup program put there: the folder may have been one the
+  ; user shares with other things.
+  !include "${FILES}"
+  Delete "$INSTDIR\${UNINSTALL}"
+  RMDir "$INSTDIR"
+  DeleteRegKey HKLM "${KEY}"
+SectionEnd
