@@ -7,9 +7,6 @@
 
 #include <QWidget>
 
-#include <cstdio>
-#include <cstdlib>
-
 namespace shell {
 
 namespace {
@@ -50,11 +47,6 @@ QString farewellTitle() {
 void farewell(QWidget* parent) {
     platform::messageBox(parent, farewellText(), farewellTitle());
     endAtOnce();
-}
-
-void endAtOnce() {
-    std::fflush(nullptr);
-    std::_Exit(0);
 }
 
 } // namespace shell

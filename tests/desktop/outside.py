@@ -73,6 +73,6 @@ def outcome(scenario):  # runs the scenario with the recording opener first on P
         for p in programs:
             p.poll() is None and (p.kill(), p.wait())
         for log in sorted(glob.glob(WORK + "/program-*.log")) if failures else ():
-            print("--- %s:\n%s" % (log, open(log).read()))
+            print("--- %s:\n%s" % (log, open(log, errors="replace").read()))
     print("%d failed checks" % len(failures) if failures else "all checks passed")
     sys.exit(1 if failures else 0)

@@ -12,7 +12,8 @@ ADHAN_SERVICES_DIR=$(mktemp -d /tmp/adhan-desktop.XXXXXX)
 # shellcheck source=SCRIPTDIR/../../scripts/test-services.sh
 source "$(dirname "$0")/../../scripts/test-services.sh"
 # shellcheck disable=SC2154 # status is set inside the trap
-trap 'status=$?; adhan_stop_services; [ "$status" = 0 ] && rm -rf "$ADHAN_SERVICES_DIR"' EXIT
+trap 'status=$?; WINEPREFIX="$ADHAN_SERVICES_DIR/wine" wineserver -k 2>/dev/null; adhan_stop_services
+  [ "$status" = 0 ] && rm -rf "$ADHAN_SERVICES_DIR"' EXIT
 trap '[ -n "${driver:-}" ] && kill "$driver" 2>/dev/null; exit 143' TERM INT HUP
 
 # The sound server is the test script's; started here only when run by hand.
@@ -21,7 +22,8 @@ case $mode in
   wayland) unset DISPLAY && adhan_start_weston && adhan_start_session_bus ;;
   x11) unset WAYLAND_DISPLAY && adhan_start_xvfb && adhan_start_session_bus && adhan_start_trayer ;;
   sni) unset WAYLAND_DISPLAY && adhan_start_xvfb && adhan_start_session_bus && adhan_start_sni_host ;;
-  wine) unset WAYLAND_DISPLAY && adhan_start_xvfb && adhan_start_trayer ;;
+  wine) unset WAYLAND_DISPLAY && adhan_start_xvfb && adhan_start_trayer &&
+    export ADHAN_WINEPREFIX="$ADHAN_SERVICES_DIR/wine" ;; # a fresh one, on this display
   *) echo "usage: run.sh x11|wayland|sni|wine PROGRAM" >&2 && false ;;
 esac || exit 1
 # In the background, so that a signal to this script is handled at once.

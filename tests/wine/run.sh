@@ -30,6 +30,17 @@ if [ -n "${TZ:-}" ] && [ -f "$1" ]; then
   # Wine takes its time zone from TZ, but a Windows program that finds TZ in
   # its environment reads it itself, the C runtime's way ("Europe/London" is
   # not one): the program starts without it.
-  exec "${wine[@]}" cmd /c "set TZ=&& $("${wine[@]}" winepath -w "$1" 2>/dev/null) ${*:2}"
+  set -- cmd /c "set TZ=&& $("${wine[@]}" winepath -w "$1" 2>/dev/null) ${*:2}"
 fi
-exec "${wine[@]}" "$@"
+# Under Wine 8 a process that has decoded audio through Media Foundation dies
+# of SIGSEGV in Wine's own teardown once it has ended. A test program's
+# results are out by then: its totals decide.
+out=$(mktemp)
+trap 'rm -f "$out"' EXIT
+status=0
+"${wine[@]}" "$@" | tee "$out" || status=${PIPESTATUS[0]}
+if [ "$status" = 139 ] && grep -aqE '^Totals: [0-9]+ passed, 0 failed' "$out"; then
+  echo "run.sh: the program crashed in Wine's teardown after passing; taken as passed" >&2
+  status=0
+fi
+exit "$status"
