@@ -2,7 +2,8 @@
 # Builds the program for 64-bit Windows into build-windows/: first Qt for
 # Windows from Debian's sources (once; it is cached, see build-qt.sh), then
 # build-windows/bin/adhan-clock.exe with the Qt libraries, plugins and
-# athan.mp3 beside it, and the tests run under Wine.
+# athan.mp3 beside it, and the tests run under Wine; last the setup program
+# and the portable .zip (package.sh).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
@@ -14,4 +15,4 @@ cmake -S . -B build-windows -G Ninja \
   -DCMAKE_PREFIX_PATH="$qt" \
   -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake >/dev/null
 cmake --build build-windows -j "$(nproc)"
-echo "build-windows/bin/adhan-clock.exe"
+bash scripts/windows/package.sh

@@ -27,7 +27,7 @@ def until(probe, seconds, step=0.02):  # probe's first true answer in time, else
 
 
 def run(*args):
-    return sp.run(args, capture_output=True, text=True, timeout=20)
+    return sp.run(args, capture_output=True, text=True, errors="replace", timeout=20)
 
 
 def launch(argv, clock, **env):  # a start with the clock on 2024-03-15 at `clock`, the opener first on PATH

@@ -4,7 +4,7 @@
 # program from outside (drive.py). Everything started is stopped on the way out;
 # the services' logs and screenshots are kept only when a check failed.
 # Under Wine, the Windows program is driven by tests/wine/drive.py instead.
-#   run.sh x11|wayland|sni|wine PROGRAM
+#   run.sh x11|wayland|sni|wine|install PROGRAM
 set -uo pipefail
 mode=${1:-} program=${2:-}
 # A folder of its own, whatever the caller's services use.
@@ -22,13 +22,13 @@ case $mode in
   wayland) unset DISPLAY && adhan_start_weston && adhan_start_session_bus ;;
   x11) unset WAYLAND_DISPLAY && adhan_start_xvfb && adhan_start_session_bus && adhan_start_trayer ;;
   sni) unset WAYLAND_DISPLAY && adhan_start_xvfb && adhan_start_session_bus && adhan_start_sni_host ;;
-  wine) unset WAYLAND_DISPLAY && adhan_start_xvfb && adhan_start_trayer &&
+  wine | install) unset WAYLAND_DISPLAY && adhan_start_xvfb && adhan_start_trayer &&
     export ADHAN_WINEPREFIX="$ADHAN_SERVICES_DIR/wine" ;; # a fresh one, on this display
-  *) echo "usage: run.sh x11|wayland|sni|wine PROGRAM" >&2 && false ;;
+  *) echo "usage: run.sh x11|wayland|sni|wine|install PROGRAM" >&2 && false ;;
 esac || exit 1
 # In the background, so that a signal to this script is handled at once.
 here=$(dirname "$0") limit=70
-[ "$mode" = wine ] && here="$here/../wine" limit=110
+case $mode in wine | install) here="$here/../wine" limit=110 ;; esac
 timeout --kill-after=3 "$limit" /usr/bin/python3 "$here/drive.py" "$mode" "$program" "$ADHAN_SERVICES_DIR" &
 driver=$!
 wait "$driver"

@@ -4,11 +4,14 @@
 # session, the dawn box and the adhan at the prayer second, its icon docked, a
 # link to the opener through Wine's browser launcher, and the farewell that
 # ends it. Box texts are read as a Windows user copies them: Ctrl+C.
-#   drive.py wine PROGRAM.exe WORKDIR
+# With "install", the setup program beside build-windows/bin in a fresh
+# prefix instead: installed silently twice, the installed program started, a
+# running copy keeping a third install off, and the uninstaller.
+#   drive.py wine|install PROGRAM.exe WORKDIR
 import os, re, struct, subprocess as sp, sys, zlib
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "desktop"))
-from outside import PROGRAM, WORK, TITLE, DAWN, FAREWELL, check, until, run, launch, ended, record, \
+from outside import MODE, PROGRAM, WORK, TITLE, DAWN, FAREWELL, check, until, run, launch, ended, record, \
     rms, opened, outcome  # noqa: E402
 
 WINE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "run.sh")
@@ -81,4 +84,31 @@ def scenario():
           "OK on the farewell box ends it within 10 s (status %s)" % first.poll())
 
 
-outcome(scenario)
+def install():
+    drive_c = os.environ["ADHAN_WINEPREFIX"] + "/drive_c/"
+    home, menu = drive_c + "Program Files/AdhanClock/", drive_c + "ProgramData/Microsoft/Windows/Start Menu/Programs/"
+    links = [menu + TITLE + ".lnk", menu + "StartUp/" + TITLE + ".lnk"]
+    key = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\AdhanClock"
+    setup = lambda: sp.run([WINE, os.path.dirname(PROGRAM) + "/../adhan-clock-setup-1.0.0.0.exe", "/S"],
+                           capture_output=True, timeout=120).returncode
+
+    def entry():  # the uninstall entry's values, as the registry editor exports them
+        run(WINE, "reg", "export", key, "Z:" + WORK + "/entry.reg", "/y")
+        return open(WORK + "/entry.reg", encoding="utf-16").read() if os.path.exists(WORK + "/entry.reg") else ""
+    for round in ("a silent install", "a second one over it"):
+        check(setup() == 0 and os.path.exists(home + "adhan-clock.exe") and all(map(os.path.exists, links)),
+              round + ": the program under Program Files, its Start-menu and Startup shortcuts", True)
+        values = entry()
+        check(all('"%s"="%s"' % v in values for v in (("DisplayName", TITLE), ("DisplayVersion", "1.00"),
+              ("Publisher", "Example Publisher"))), round + ": the uninstall entry %r" % values)
+    launch([WINE, home + "adhan-clock.exe"], "09:00:00")
+    check(until(lambda: windows(TITLE), 30), "the installed program shows its window", True)
+    check(setup() == 2, "an install while it runs stops, asking for it to be closed")
+    run(WINE, "taskkill", "/f", "/im", "adhan-clock.exe")
+    os.remove(WORK + "/entry.reg")
+    run(WINE, home + "uninstall.exe", "/S")
+    check(until(lambda: not os.path.exists(home) and not any(map(os.path.exists, links)) and not entry(), 30),
+          "the silent uninstall leaves no file, shortcut or entry")
+
+
+outcome(install if MODE == "install" else scenario)
