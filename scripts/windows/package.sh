@@ -8,6 +8,8 @@ out=$PWD/build-windows
 stage=$out/stage/AdhanClock
 rm -rf "$out/stage"
 cmake --install "$out" --prefix "$stage" >/dev/null
+# Symbols stay in the build tree; the installed files go without them.
+find "$stage" -name "*.dll" -o -name "*.exe" | xargs x86_64-w64-mingw32-strip --strip-unneeded
 
 # The uninstaller deletes exactly the files installed, then their folders.
 (
