@@ -3,7 +3,6 @@
 #include "components/ClipPlayer.h"
 #include "components/DispatchIds.h"
 
-#include <QMediaPlayer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -53,14 +52,11 @@ private slots:
         QVERIFY(listen(2500) > 0.01);
         // Again while it plays: it starts over.
         play("athan.mp3");
-        QTRY_VERIFY_WITH_TIMEOUT(player_.mediaPlayer()->position() > 0, 3000);
-        QVERIFY(player_.mediaPlayer()->position() < 1500);
         QVERIFY(listen(1500) > 0.01);
         // After the end, again and again.
         for (int i = 0; i < 3; ++i) {
             play(path("short.mp3"));
-            QTRY_COMPARE_WITH_TIMEOUT(player_.mediaPlayer()->mediaStatus(),
-                                      QMediaPlayer::EndOfMedia, 5000);
+            QTRY_VERIFY_WITH_TIMEOUT(!player_.playing(), 5000);
             // What the sink still holds of it plays out first.
             QTRY_VERIFY2_WITH_TIMEOUT(listen(300) < 0.01, "the clip did not end", 3000);
             play(path("short.mp3"));
