@@ -9,7 +9,7 @@
 
 // The main window's media player; no surface of its own. Play returns at once
 // and the clip plays to its end; a play while a clip plays starts it over. A
-// bare name is looked for in the current folder, then in the data folder. A
+// bare name is looked for in the current folder, then in the data folders. A
 // clip that cannot be played is the player's own matter: the call succeeds
 // and one line on stderr says why. No audio pipeline is kept while nothing
 // plays.
@@ -23,7 +23,8 @@ public:
                                     const QVariantList& args) override;
 
     QString source() const { return source_; }
-    // Where a bare clip name is looked for after the current directory.
+    // Where a bare clip name is looked for after the current directory, in
+    // order: the user's own clip, the system's, the one installed.
     static QStringList dataDirectories();
     // The file a clip name stands for, or an empty string when none exists.
     static QString resolve(const QString& clip);

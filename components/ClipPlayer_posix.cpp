@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QProcess>
+#include <QStandardPaths>
 
 #ifndef ADHAN_DATA_SUBDIR
 #define ADHAN_DATA_SUBDIR "share/adhan-clock"
@@ -46,10 +47,19 @@ bool ClipPlayer::playing() const {
 }
 
 QStringList ClipPlayer::dataDirectories() {
-    // Installed: <prefix>/bin/<program> and <prefix>/share/adhan-clock; the
-    // build tree has the same shape.
+    // The user's own clip comes first: adhan-clock/ in the user's data folder
+    // (XDG_DATA_HOME, else ~/.local/share), then in the system's
+    // (XDG_DATA_DIRS); then the clip installed with the program, at
+    // <prefix>/share/adhan-clock beside <prefix>/bin/<program> (the build
+    // tree has the same shape).
+    QStringList dirs;
+    for (const QString& dir :
+         QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
+        dirs += QDir(dir).filePath(QStringLiteral("adhan-clock"));
     const QDir appDir(QCoreApplication::applicationDirPath());
-    return {QDir::cleanPath(appDir.filePath(QStringLiteral("../" ADHAN_DATA_SUBDIR)))};
+    dirs += QDir::cleanPath(appDir.filePath(QStringLiteral("../" ADHAN_DATA_SUBDIR)));
+    dirs.removeDuplicates();
+    return dirs;
 }
 
 namespace {
