@@ -16,8 +16,9 @@ echo "== lintian $(basename "$deb")"
 lintian --pedantic --display-info --fail-on error,warning,info,pedantic "$deb" || fail lintian
 dpkg-deb -x "$deb" "$r"
 icons=$(for s in 16 32 48 64 128 256; do echo "usr/share/icons/hicolor/${s}x$s/apps/adhan-clock.png"; done)
-for f in usr/bin/adhan-clock usr/libexec/adhan-clock/adhan-clock-player usr/share/adhan-clock/athan.mp3 \
-  usr/share/metainfo/"$id".metainfo.xml {usr/share/applications,etc/xdg/autostart}/"$id".desktop $icons; do
+for f in usr/bin/adhan-clock usr/libexec/adhan-clock/adhan-clock-player usr/share/man/{,ar/}man1/adhan-clock.1.gz \
+  usr/share/adhan-clock/athan.mp3 usr/share/metainfo/"$id".metainfo.xml $icons \
+  {usr/share/applications,etc/xdg/autostart}/"$id".desktop; do
   [ -f "$r/$f" ] || fail "the package lacks /$f"
 done
 dep=$(dpkg-deb -f "$deb" Depends) && echo "Depends: $dep"
