@@ -55,8 +55,8 @@ int main(int argc, char* argv[]) {
                              QCoreApplication::exit(0);
                      });
     if (QMediaDevices::audioOutputs().isEmpty()) {
-        std::fprintf(stderr, "adhan-clock: playing %s, but there is no sound output device\n",
-                     argv[1]);
+        std::fprintf(stderr, "%s: playing %s, but there is no sound output device\n",
+                     qPrintable(QCoreApplication::applicationName()), argv[1]);
     }
     player.setSource(QUrl::fromLocalFile(path));
     player.play();
