@@ -50,9 +50,12 @@ private slots:
         QVERIFY2(listen(500) < 0.01, "the sink is not silent before a play");
         play("athan.mp3");
         QVERIFY(listen(2500) > 0.01);
-        // Again while it plays: it starts over.
+        // Again while it plays: it starts over, the first play silenced.
         play("athan.mp3");
         QVERIFY(listen(1500) > 0.01);
+        QProcess streams;
+        streams.start("pactl", {"list", "short", "sink-inputs"});
+        QVERIFY(streams.waitForFinished() && streams.readAll().count('\n') == 1);
         // After the end, again and again.
         for (int i = 0; i < 3; ++i) {
             play(path("short.mp3"));
