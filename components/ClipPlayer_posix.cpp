@@ -28,6 +28,13 @@ ClipPlayer::ClipPlayer(QWidget* parent) : QWidget(parent), out_(std::make_unique
 }
 
 namespace {
+// The sound process, installed as <prefix>/libexec/adhan-clock/adhan-clock-player.
+QString playerProgram() {
+    const QDir appDir(QCoreApplication::applicationDirPath());
+    return QDir::cleanPath(
+        appDir.filePath(QStringLiteral("../" ADHAN_LIBEXEC_SUBDIR "/adhan-clock-player")));
+}
+
 // Silences a sound process and waits for it to go.
 void stop(QProcess* process, QObject* owner) {
     process->disconnect(owner);
@@ -61,15 +68,6 @@ QStringList ClipPlayer::dataDirectories() {
     dirs.removeDuplicates();
     return dirs;
 }
-
-namespace {
-// The sound process, installed as <prefix>/libexec/adhan-clock/adhan-clock-player.
-QString playerProgram() {
-    const QDir appDir(QCoreApplication::applicationDirPath());
-    return QDir::cleanPath(
-        appDir.filePath(QStringLiteral("../" ADHAN_LIBEXEC_SUBDIR "/adhan-clock-player")));
-}
-} // namespace
 
 void ClipPlayer::start(const QString& path) {
     // A new process for each play: a play while the clip plays starts it over.
