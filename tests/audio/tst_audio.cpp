@@ -37,6 +37,7 @@ private slots:
     void initTestCase() {
         QVERIFY2(qEnvironmentVariableIsSet("PULSE_SERVER"), "run under scripts/test.sh");
         QDir::setCurrent(dir_.path()); // a bare name is found beside the program
+        qputenv("XDG_DATA_HOME", dir_.path().toLocal8Bit()); // not the tester's own adhan
         rec_.start("parec", {"--latency-msec=20", "-d", "adhan_null.monitor", "--format=s16le",
                              "--rate=44100", "--channels=1"});
         QVERIFY(rec_.waitForStarted() && rec_.waitForReadyRead(10000));
