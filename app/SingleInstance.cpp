@@ -1,13 +1,12 @@
 #include "SingleInstance.h"
 
-#include <QLocalSocket>
-
 namespace app {
 
 bool SingleInstance::handOver(const QString& name) {
     QLocalSocket running;
     running.connectToServer(name);
-    if (!running.waitForConnected(2000))
+    // A stranger listening there is told nothing, not even that we started.
+    if (!running.waitForConnected(2000) || !sameUser(running))
         return false;
     running.write(qgetenv("XDG_ACTIVATION_TOKEN") + '\n');
     running.waitForBytesWritten(2000);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QLocalServer>
+#include <QLocalSocket>
 #include <QObject>
 
 #include <functional>
@@ -22,12 +23,16 @@ public:
     void onRaise(std::function<void(const QByteArray& token)> raise) { raise_ = std::move(raise); }
 
     // The local server's name (a socket path, or a pipe name on Windows) for
-    // this user and session.
+    // this user and session; empty when there is no place for it that only
+    // this user can reach.
     static QString serverName();
 
 private:
-    // Asks the copy listening at `name` to come to the front; false when none answers.
+    // Asks the copy listening at `name` to come to the front; false when none
+    // answers, or when whoever answers is not this user's.
     static bool handOver(const QString& name);
+    // Whether the server at the other end of `socket` runs as this user.
+    static bool sameUser(const QLocalSocket& socket);
     // Answers later starts from now on.
     void serve();
 

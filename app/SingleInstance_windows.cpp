@@ -38,6 +38,12 @@ QString SingleInstance::serverName() {
     return QStringLiteral("adhan-clock-%1-%2").arg(userSid()).arg(session);
 }
 
+bool SingleInstance::sameUser(const QLocalSocket&) {
+    // Only a copy that holds the session's mutex is asked (claim), and the
+    // pipe's name carries the account's security id.
+    return true;
+}
+
 bool SingleInstance::claim() {
     const QString name = serverName();
     // Windows lets any number of servers listen on one pipe name, so the pipe

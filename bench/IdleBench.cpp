@@ -1,11 +1,15 @@
-// What the main window costs while it sits on the desktop showing the clock.
+// What the main window costs while it sits on the desktop showing the clock,
+// and what an adhan leaves behind.
 //
-//   adhan-bench ours|baseline [--seconds N] [--settle N]
+//   adhan-bench ours|baseline|floor [--seconds N] [--settle N]
 //
 // ours      the main window exactly as the program builds it.
 // baseline  the same window with its two timer controls stopped and their
 //           handlers driven instead by two plain 1 ms QTimers, the way the
 //           layout data's 1 ms intervals would run taken literally.
+// floor     what the toolkit costs for a clock at the least: a bare window
+//           whose one label shows the time, set by one precise single-shot
+//           timer re-aimed at each wall-clock second.
 //
 // The window is shown, painted, left to settle, and then watched for N
 // seconds. Printed on stdout as key=value lines:
@@ -19,6 +23,16 @@
 //                           the same, to the label's next paint
 //   first_paint_ms          process start to the window's first paint
 //   threads                 context switches in the window, thread by thread
+// Then, for ours, a dawn adhan: the first prayer field is set to the clock
+// text two seconds ahead, the alarm plays the clip and opens its box, the box
+// is closed two seconds into the clip, and the clip plays to its end.
+//   rss_idle_mb, threads_idle          resident set and threads before it
+//   rss_playing_mb, threads_playing    the same two seconds into the clip
+//   player_rss_mb                      the sound process's resident set then
+//   rss_after_mb, threads_after        the same once back to the idle figures
+//                                      (RSS within 5 MB, the same threads),
+//                                      or 5 s after the clip ended
+//   after_s                            seconds from the clip's end to that
 #include "app/Startup.h"
 #include "platform/Clock.h"
 #include "platform/ErrorReport.h"
@@ -32,8 +46,11 @@
 #include <QCommandLineParser>
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEvent>
+#include <QLabel>
 #include <QTimer>
+#include <QVBoxLayout>
 
 #include <sys/resource.h>
 #include <time.h>
@@ -128,6 +145,39 @@ std::map<int, ThreadSwitches> threadSwitches() {
     return result;
 }
 
+// A figure from /proc/<pid>/status ("VmRSS", "Threads", "PPid"), or -1.
+long statusField(const std::string& pid, const std::string& field) {
+    std::ifstream status("/proc/" + pid + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.starts_with(field + ":"))
+            return std::stol(line.substr(field.size() + 1));
+    }
+    return -1;
+}
+
+// The resident set (KiB) of this process's children together.
+long childrenRssKb() {
+    long total = 0;
+    const std::string self = std::to_string(getpid());
+    for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool number = false;
+        pid.toInt(&number);
+        if (number && std::to_string(statusField(pid.toStdString(), "PPid")) == self)
+            total += std::max(0L, statusField(pid.toStdString(), "VmRSS"));
+    }
+    return total;
+}
+
+struct Memory {
+    long rssKb = 0;
+    long threads = 0;
+};
+
+Memory memoryNow() {
+    return {statusField("self", "VmRSS"), statusField("self", "Threads")};
+}
+
 double median(std::vector<double> v) {
     if (v.empty())
         return -1;
@@ -140,16 +190,18 @@ double maximum(const std::vector<double>& v) {
     return v.empty() ? -1 : *std::max_element(v.begin(), v.end());
 }
 
-enum class Mode { Ours, Baseline };
+enum class Mode { Ours, Baseline, Floor };
 
 // Watches the window and takes the measurements.
 class Bench : public QObject {
 public:
-    Bench(Form1& form, Mode mode, double seconds, double settle, qint64 startNs, bool fromProcess)
-        : form_(form), mode_(mode), seconds_(seconds), settle_(settle), startNs_(startNs),
-          fromProcess_(fromProcess) {
-        form_.installEventFilter(this);
-        form_.controls().time1->installEventFilter(this);
+    // `form` is null for the floor, whose window and label are given.
+    Bench(QWidget& window, QLabel& label, Form1* form, Mode mode, double seconds, double settle,
+          qint64 startNs, bool fromProcess)
+        : window_(window), label_(label), form_(form), mode_(mode), seconds_(seconds),
+          settle_(settle), startNs_(startNs), fromProcess_(fromProcess) {
+        window_.installEventFilter(this);
+        label_.installEventFilter(this);
         noPaint_.setSingleShot(true);
         noPaint_.setInterval(30'000);
         connect(&noPaint_, &QTimer::timeout, this, [] {
@@ -163,7 +215,7 @@ public:
     // label's text changes.
     void afterRefresh() {
         ++refreshRuns_;
-        const QString text = form_.controls().time1->text();
+        const QString text = label_.text();
         if (text == lastText_)
             return;
         lastText_ = text;
@@ -182,11 +234,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override {
         if (e->type() != QEvent::Paint)
             return false;
-        if (watched == &form_ && firstPaintNs_ < 0) {
+        if (watched == &window_ && firstPaintNs_ < 0) {
             firstPaintNs_ = bootNs();
             noPaint_.stop();
             QTimer::singleShot(int(settle_ * 1000), Qt::PreciseTimer, this, &Bench::begin);
-        } else if (watched == form_.controls().time1 && changeBoundary_ >= 0) {
+        } else if (watched == &label_ && changeBoundary_ >= 0) {
             paintLags_.push_back(double(QDateTime::currentMSecsSinceEpoch() - changeBoundary_));
             changeBoundary_ = -1;
         }
@@ -194,10 +246,16 @@ protected:
     }
 
 private:
+    // The program's second beats so far; the floor has none (and asking for
+    // the beat would start it).
+    quint64 beatsNow() const {
+        return mode_ == Mode::Floor ? 0 : platform::SecondBeat::instance().beats();
+    }
+
     void begin() {
         threadsAtBegin_ = threadSwitches();
         atBegin_ = usageNow();
-        beatsAtBegin_ = platform::SecondBeat::instance().beats();
+        beatsAtBegin_ = beatsNow();
         refreshRuns_ = 0;
         beganNs_ = bootNs();
         measuring_ = true;
@@ -209,13 +267,15 @@ private:
         const Usage end = usageNow();
         const qint64 endNs = bootNs();
         const auto threadsAtEnd = threadSwitches();
-        const quint64 beats = platform::SecondBeat::instance().beats() - beatsAtBegin_;
+        const quint64 beats = beatsNow() - beatsAtBegin_;
         const double elapsed = double(endNs - beganNs_) / 1e9;
         const double cpu = end.cpuS - atBegin_.cpuS;
         const long switches =
             (end.voluntary - atBegin_.voluntary) + (end.involuntary - atBegin_.involuntary);
 
-        std::printf("mode=%s\n", mode_ == Mode::Ours ? "ours" : "baseline");
+        std::printf("mode=%s\n", mode_ == Mode::Ours       ? "ours"
+                                 : mode_ == Mode::Baseline ? "baseline"
+                                                           : "floor");
         std::printf("seconds=%.3f\n", elapsed);
         std::printf("cpu_s=%.4f\n", cpu);
         std::printf("cpu_pct=%.4f\n", cpu / elapsed * 100);
@@ -248,10 +308,67 @@ private:
         }
         std::printf("threads=%s\n", threads.c_str());
         std::fflush(stdout);
+        if (form_)
+            adhan();
+        else
+            QCoreApplication::quit();
+    }
+
+    // The dawn adhan, watched every 100 ms from its alarm to when the figures
+    // are back where they were.
+    void adhan() {
+        Ui::Form1& ui = form_->controls();
+        idle_ = memoryNow();
+        ui.Text1->setText(
+            platform::RegionalFormat::fromEnvironment().longTime(QTime::currentTime().addSecs(2)));
+        phase_.start();
+        connect(&watch_, &QTimer::timeout, this, [this, &ui] {
+            const qint64 ms = phase_.elapsed();
+            if (!played_ && ui.RealAudio1->playing()) {
+                played_ = true;
+                phase_.restart();
+            } else if (played_ && !ended_ && ms >= 2000 && playing_.rssKb == 0) {
+                playing_ = memoryNow();
+                playerKb_ = childrenRssKb();
+                if (QWidget* box = QApplication::activeModalWidget())
+                    box->close();
+            } else if (played_ && playing_.rssKb > 0 && !ended_ && !ui.RealAudio1->playing()) {
+                ended_ = true;
+                phase_.restart();
+            } else if (ended_) {
+                const Memory now = memoryNow();
+                if ((now.rssKb - idle_.rssKb < 5 * 1024 && now.threads == idle_.threads) ||
+                    ms >= 5000)
+                    reportAdhan(now, double(ms) / 1000);
+            }
+            if (!ended_ && ms > 60'000) {
+                std::fprintf(stderr, "adhan-bench: the adhan did not %s within 60 s\n",
+                             played_ ? "end" : "start");
+                QCoreApplication::exit(1);
+            }
+        });
+        watch_.start(100);
+    }
+
+    void reportAdhan(const Memory& after, double afterS) {
+        watch_.stop();
+        std::printf("rss_idle_mb=%.1f\n", double(idle_.rssKb) / 1024);
+        std::printf("threads_idle=%ld\n", idle_.threads);
+        std::printf("rss_playing_mb=%.1f\n", double(playing_.rssKb) / 1024);
+        std::printf("threads_playing=%ld\n", playing_.threads);
+        std::printf("player_rss_mb=%.1f\n", double(playerKb_) / 1024);
+        std::printf("rss_after_mb=%.1f\n", double(after.rssKb) / 1024);
+        std::printf("threads_after=%ld\n", after.threads);
+        std::printf("rss_after_over_idle_mb=%.1f\n", double(after.rssKb - idle_.rssKb) / 1024);
+        std::printf("threads_after_over_idle=%ld\n", after.threads - idle_.threads);
+        std::printf("after_s=%.1f\n", afterS);
+        std::fflush(stdout);
         QCoreApplication::quit();
     }
 
-    Form1& form_;
+    QWidget& window_;
+    QLabel& label_;
+    Form1* const form_;
     const Mode mode_;
     const double seconds_;
     const double settle_;
@@ -273,6 +390,42 @@ private:
     long long skipped_ = 0;
     std::vector<double> lags_;
     std::vector<double> paintLags_;
+
+    QTimer watch_;
+    QElapsedTimer phase_;
+    bool played_ = false;
+    bool ended_ = false;
+    Memory idle_;
+    Memory playing_;
+    long playerKb_ = 0;
+};
+
+// The floor's clock: one label, set at each wall-clock second by a precise
+// single-shot timer aimed at the next one.
+class FloorClock : public QWidget {
+public:
+    FloorClock() : label_(new QLabel(this)) {
+        auto* layout = new QVBoxLayout(this);
+        layout->addWidget(label_);
+        timer_.setSingleShot(true);
+        timer_.setTimerType(Qt::PreciseTimer);
+        connect(&timer_, &QTimer::timeout, this, &FloorClock::tick);
+        tick();
+    }
+    QLabel& label() { return *label_; }
+    std::function<void()> afterTick;
+
+private:
+    void tick() {
+        const QDateTime now = QDateTime::currentDateTime();
+        label_->setText(now.time().toString(QStringLiteral("hh:mm:ss")));
+        timer_.start(int(1000 - now.toMSecsSinceEpoch() % 1000) + 1);
+        if (afterTick)
+            afterTick();
+    }
+
+    QLabel* label_;
+    QTimer timer_;
 };
 
 } // namespace
@@ -292,9 +445,10 @@ int main(int argc, char* argv[]) {
         QStringLiteral("Measures the main window at idle: CPU, wake-ups, memory, clock label "
                        "lag and first paint."));
     parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("mode"),
-                                 QStringLiteral("ours (the window as built) or baseline (its "
-                                                "timers replaced by two plain 1 ms QTimers)"));
+    parser.addPositionalArgument(
+        QStringLiteral("mode"), QStringLiteral("ours (the window as built), baseline (its "
+                                               "timers replaced by two plain 1 ms QTimers) or "
+                                               "floor (a bare window, one label set each second)"));
     const QCommandLineOption secondsOption(QStringLiteral("seconds"),
                                            QStringLiteral("How long to measure (default 60)."),
                                            QStringLiteral("s"), QStringLiteral("60"));
@@ -312,8 +466,10 @@ int main(int argc, char* argv[]) {
         mode = Mode::Ours;
     } else if (args.size() == 1 && args.front() == QLatin1String("baseline")) {
         mode = Mode::Baseline;
+    } else if (args.size() == 1 && args.front() == QLatin1String("floor")) {
+        mode = Mode::Floor;
     } else {
-        std::fprintf(stderr, "adhan-bench: give one mode, ours or baseline\n");
+        std::fprintf(stderr, "adhan-bench: give one mode, ours, baseline or floor\n");
         return 64;
     }
     bool secondsOk = false;
@@ -332,6 +488,14 @@ int main(int argc, char* argv[]) {
         processNs > 0 && processNs <= mainNs && mainNs - processNs < 10'000'000'000LL;
     const qint64 startNs = fromProcess ? processNs : mainNs;
 
+    if (mode == Mode::Floor) {
+        FloorClock floor;
+        Bench bench(floor, floor.label(), nullptr, mode, seconds, settle, startNs, fromProcess);
+        floor.afterTick = [&bench] { bench.afterRefresh(); };
+        floor.show();
+        return QApplication::exec();
+    }
+
     app::setUpApplication(application);
     std::unique_ptr<Form1> form;
     try {
@@ -346,7 +510,8 @@ int main(int argc, char* argv[]) {
     for (QLineEdit* field : {ui.Text1, ui.Text2, ui.Text3})
         field->setText(QStringLiteral("--:--:--"));
 
-    Bench bench(*form, mode, seconds, settle, startNs, fromProcess);
+    Bench bench(*form, *ui.time1, mode == Mode::Ours ? form.get() : nullptr, mode, seconds, settle,
+                startNs, fromProcess);
     QTimer refresh;
     QTimer alarm;
     if (mode == Mode::Ours) {

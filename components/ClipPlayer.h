@@ -7,11 +7,9 @@
 
 #include <memory>
 
-class QMediaPlayer;
-
 // The main window's media player; no surface of its own. Play returns at once
 // and the clip plays to its end; a play while a clip plays starts it over. A
-// bare name is looked for in the current folder, then in the data folder. A
+// bare name is looked for in the current folder, then in the data folders. A
 // clip that cannot be played is the player's own matter: the call succeeds
 // and one line on stderr says why. No audio pipeline is kept while nothing
 // plays.
@@ -25,16 +23,17 @@ public:
                                     const QVariantList& args) override;
 
     QString source() const { return source_; }
-    // Where a bare clip name is looked for after the current directory.
+    // Where a bare clip name is looked for after the current directory, in
+    // order: the user's own clip, the system's, the one installed.
     static QStringList dataDirectories();
     // The file a clip name stands for, or an empty string when none exists.
     static QString resolve(const QString& clip);
     // Why the file at `path` is shorter than it says it is, or an empty string.
     static QString cutShort(const QString& path);
 
-    // Where Qt Multimedia plays the clip: the player of the clip started last,
-    // once there is one (for checks). Each play replaces it.
-    QMediaPlayer* mediaPlayer() const;
+    // Whether a clip sounds now (for checks). Nothing of the audio system is
+    // held while none does.
+    bool playing() const;
 
 signals:
     // A clip was handed to the audio system (the path it resolved to).
@@ -56,6 +55,6 @@ private:
     QString source_;
     QString current_;
     bool complained_ = false; // the current play has been reported as failed
-    struct Output;            // the platform's audio pipeline
+    struct Output;            // the platform's way to the sound
     std::unique_ptr<Output> out_;
 };

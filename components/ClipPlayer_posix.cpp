@@ -1,19 +1,25 @@
 #include "ClipPlayer.h"
 
-#include <QAudioDevice>
-#include <QAudioOutput>
 #include <QCoreApplication>
 #include <QDir>
-#include <QMediaDevices>
-#include <QMediaPlayer>
-#include <QUrl>
+#include <QProcess>
+#include <QStandardPaths>
 
 #ifndef ADHAN_DATA_SUBDIR
 #define ADHAN_DATA_SUBDIR "share/adhan-clock"
 #endif
+#ifndef ADHAN_LIBEXEC_SUBDIR
+#define ADHAN_LIBEXEC_SUBDIR "libexec/adhan-clock"
+#endif
 
+// The clip plays in a process of its own, the sound process
+// (PlayerProcess_posix.cpp), which ends with the clip. Qt Multimedia's
+// GStreamer player, once loaded, stays with the process that loaded it: its
+// libraries (about 11 MB of them), its device monitors and their threads
+// remain after the last player is deleted. Played beside the program, the
+// adhan gives all of that back when it ends.
 struct ClipPlayer::Output {
-    QMediaPlayer* player = nullptr;
+    QProcess* process = nullptr;
 };
 
 ClipPlayer::ClipPlayer(QWidget* parent) : QWidget(parent), out_(std::make_unique<Output>()) {
@@ -21,47 +27,80 @@ ClipPlayer::ClipPlayer(QWidget* parent) : QWidget(parent), out_(std::make_unique
     setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
-ClipPlayer::~ClipPlayer() = default;
+namespace {
+// The sound process, installed as <prefix>/libexec/adhan-clock/adhan-clock-player.
+QString playerProgram() {
+    const QDir appDir(QCoreApplication::applicationDirPath());
+    return QDir::cleanPath(
+        appDir.filePath(QStringLiteral("../" ADHAN_LIBEXEC_SUBDIR "/adhan-clock-player")));
+}
 
-QMediaPlayer* ClipPlayer::mediaPlayer() const {
-    return out_->player;
+// Silences a sound process and waits for it to go.
+void stop(QProcess* process, QObject* owner) {
+    process->disconnect(owner);
+    process->kill();
+    process->waitForFinished(1000);
+    delete process;
+}
+} // namespace
+
+ClipPlayer::~ClipPlayer() {
+    if (out_->process)
+        stop(out_->process, this);
+}
+
+bool ClipPlayer::playing() const {
+    return out_->process != nullptr;
 }
 
 QStringList ClipPlayer::dataDirectories() {
-    // Installed: <prefix>/bin/<program> and <prefix>/share/adhan-clock; the
-    // build tree has the same shape.
+    // The user's own clip comes first: adhan-clock/ in the user's data folder
+    // (XDG_DATA_HOME, else ~/.local/share), then in the system's
+    // (XDG_DATA_DIRS); then the clip installed with the program, at
+    // <prefix>/share/adhan-clock beside <prefix>/bin/<program> (the build
+    // tree has the same shape).
+    QStringList dirs;
+    for (const QString& dir :
+         QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
+        dirs += QDir(dir).filePath(QStringLiteral("adhan-clock"));
     const QDir appDir(QCoreApplication::applicationDirPath());
-    return {QDir::cleanPath(appDir.filePath(QStringLiteral("../" ADHAN_DATA_SUBDIR)))};
+    dirs += QDir::cleanPath(appDir.filePath(QStringLiteral("../" ADHAN_DATA_SUBDIR)));
+    dirs.removeDuplicates();
+    return dirs;
 }
 
 void ClipPlayer::start(const QString& path) {
-    // Each play gets a pipeline of its own. Qt's GStreamer player does not
-    // start over reliably within one pipeline: after stop() and play() on the
-    // same source, the position moves a little and then no sound comes out;
-    // after its source is cleared and set again at once, it sometimes reports
-    // the end of the stream, or a data stream error, before a sample was
-    // played. A new player has none of that history. Nothing is built before
-    // the first play, so an idle program carries no audio pipeline.
-    QMediaPlayer*& player = out_->player;
-    if (player) {
-        // Silence the clip still playing, if any. The old player goes once
-        // control is back in the event loop: this may run inside one of its
-        // own signals.
-        player->disconnect(this);
-        player->stop();
-        player->deleteLater();
-    }
-    player = new QMediaPlayer(this);
-    auto* output = new QAudioOutput(player);
-    player->setAudioOutput(output);
-    connect(player, &QMediaPlayer::errorOccurred, this,
-            [this](QMediaPlayer::Error, const QString& text) {
-                // GStreamer follows the first error of a broken stream with
-                // "Internal data stream error."; the first one says why.
-                playFailed(text);
+    // A new process for each play: a play while the clip plays starts it over.
+    if (out_->process)
+        stop(out_->process, this);
+    auto* process = new QProcess(this);
+    out_->process = process;
+    // What GStreamer and Qt write on stderr stays on ours; stdout says why a
+    // clip cannot be played. Its stdin stays open for as long as we run.
+    process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    const auto reasons = [this, process] {
+        while (process->canReadLine())
+            playFailed(QString::fromUtf8(process->readLine()).trimmed());
+    };
+    connect(process, &QProcess::readyReadStandardOutput, this, reasons);
+    connect(process, &QProcess::finished, this,
+            [this, process, reasons](int code, QProcess::ExitStatus status) {
+                reasons();
+                if (status != QProcess::NormalExit || code != 0)
+                    playFailed(QStringLiteral("the sound process ended (%1)")
+                                   .arg(status == QProcess::NormalExit
+                                            ? QStringLiteral("status %1").arg(code)
+                                            : QStringLiteral("crashed")));
+                out_->process = nullptr;
+                process->deleteLater();
             });
-    if (QMediaDevices::audioOutputs().isEmpty())
-        say(QStringLiteral("playing %1, but there is no sound output device").arg(path));
-    player->setSource(QUrl::fromLocalFile(path));
-    player->play();
+    connect(process, &QProcess::errorOccurred, this, [this, process](QProcess::ProcessError e) {
+        if (e != QProcess::FailedToStart)
+            return;
+        playFailed(
+            QStringLiteral("cannot start %1: %2").arg(playerProgram(), process->errorString()));
+        out_->process = nullptr;
+        process->deleteLater();
+    });
+    process->start(playerProgram(), {path});
 }

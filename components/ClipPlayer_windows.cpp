@@ -76,8 +76,8 @@ ClipPlayer::ClipPlayer(QWidget* parent) : QWidget(parent) {
 
 ClipPlayer::~ClipPlayer() = default;
 
-QMediaPlayer* ClipPlayer::mediaPlayer() const {
-    return nullptr;
+bool ClipPlayer::playing() const {
+    return out_ && out_->player;
 }
 
 QStringList ClipPlayer::dataDirectories() {

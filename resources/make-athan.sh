@@ -63,7 +63,14 @@ sox -R -m -v 0.5 "$tmp/voice.wav" -v 0.5 "$tmp/drone.wav" \
 
 # 5. Encode. --noreplaygain and no ID3 tags keep the file free of anything
 #    that could change between runs.
-lame --quiet --noreplaygain -m m -b 96 --resample 22.05 \
+#    At 44.1 kHz (MPEG-1, 1152 samples a frame), not 22.05 kHz (MPEG-2, 576):
+#    lame's Info header names the encoder delay (576 + 529 samples), which
+#    decoders cut from the start for gapless playback. In 576-sample frames
+#    that cut swallows the whole first audio frame, and GStreamer's mpg123
+#    decoder then asks for an empty buffer and logs a CRITICAL line at every
+#    play. The header itself stays: the player reads the stream length it
+#    announces to tell a clip cut short.
+lame --quiet --noreplaygain -m m -b 96 --resample 44.1 \
     "$tmp/mix.wav" "$tmp/athan.mp3"
 
 mv -f "$tmp/athan.mp3" "$out"

@@ -29,9 +29,11 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 
 passed=0 failed=0
 # Runs ctest on one tree (more ctest arguments may follow) and adds up its counts.
+# Two at a time: tests that share the sound server or the X display take its
+# lock (tests/CMakeLists.txt), so the result is the serial one.
 run_ctest() {
   local line log="$1/ctest.log"
-  ctest --test-dir "$@" --output-on-failure 2>&1 | tee "$log" || true
+  ctest --test-dir "$@" -j 2 --output-on-failure 2>&1 | tee "$log" || true
   line=$(grep -E '[0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1) || true
   if [ -z "$line" ]; then
     echo "test.sh: ctest in $1 reported no result" >&2

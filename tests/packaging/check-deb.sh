@@ -9,15 +9,16 @@ set -euo pipefail
 build=$1 id=$2 version=$3
 fail() { echo "FAIL: $*" >&2; exit 1; }
 tmp=$(mktemp -d) && trap 'rm -rf "$tmp"' EXIT
-rm -f "$build/adhan-clock.debug" # the install in cpack makes it anew
+rm -f "$build"/adhan-clock*.debug # the install in cpack makes them anew
 cpack -G DEB --config "$build/CPackConfig.cmake" -B "$tmp" >"$tmp/log" 2>&1 || { cat "$tmp/log"; fail cpack; }
 deb=$tmp/adhan-clock_${version}_amd64.deb r=$tmp/root
 echo "== lintian $(basename "$deb")"
 lintian --pedantic --display-info --fail-on error,warning,info,pedantic "$deb" || fail lintian
 dpkg-deb -x "$deb" "$r"
 icons=$(for s in 16 32 48 64 128 256; do echo "usr/share/icons/hicolor/${s}x$s/apps/adhan-clock.png"; done)
-for f in usr/bin/adhan-clock usr/share/adhan-clock/athan.mp3 usr/share/metainfo/"$id".metainfo.xml \
-  {usr/share/applications,etc/xdg/autostart}/"$id".desktop $icons; do
+for f in usr/bin/adhan-clock usr/libexec/adhan-clock/adhan-clock-player usr/share/man/{,ar/}man1/adhan-clock.1.gz \
+  usr/share/adhan-clock/athan.mp3 usr/share/metainfo/"$id".metainfo.xml $icons \
+  {usr/share/applications,etc/xdg/autostart}/"$id".desktop; do
   [ -f "$r/$f" ] || fail "the package lacks /$f"
 done
 dep=$(dpkg-deb -f "$deb" Depends) && echo "Depends: $dep"
