@@ -60,7 +60,8 @@ def scenario():
     ended(launch([WINE, PROGRAM], "05:05:45"), 15, "a second start in the same session")
     check(len(windows(TITLE)) == 1, "still one main window")
     colours, before = shot(main[0], "main-wine")
-    check(colours > 50, "the window is drawn: %d colours" % colours)
+    ink = sum(1 for r in before[125:170] for i in range(0, len(r), 4) if r[i] < 90)  # the three times' text
+    check(colours > 50 and ink > 200, "the window is drawn: %d colours, %d dark dots in the times" % (colours, ink))
     check(until(lambda: shot(main[0], "main-wine")[1] != before, 3), "its clock ticks")
 
     boxes = until(lambda: windows("Project1"), 30)
