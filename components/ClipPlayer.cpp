@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QMediaDevices>
 #include <QMediaPlayer>
+#include <QPointer>
 #include <QUrl>
 
 #include <cstdio>
@@ -102,6 +103,31 @@ void ClipPlayer::freshPlayer() {
     player_ = new QMediaPlayer(this);
     auto* output = new QAudioOutput(player_);
     player_->setAudioOutput(output);
+    // Qt's GStreamer player also, now and then, ends a new pipeline at once:
+    // two flushing seeks it makes while the stream is still prerolling leave
+    // one buffer and the end of the stream, and the end comes at position 0
+    // with nothing heard. Such a clip starts over on a pipeline of its own, a
+    // few times at most.
+    connect(player_, &QMediaPlayer::mediaStatusChanged, this,
+            [this, player = player_](QMediaPlayer::MediaStatus status) {
+                if (status != QMediaPlayer::EndOfMedia || player->position() > 0 || complained_)
+                    return;
+                if (restarts_ == kRestarts) {
+                    complained_ = true;
+                    complain(QStringLiteral("cannot play %1: it ended before it began, %2 times")
+                                 .arg(current_)
+                                 .arg(kRestarts + 1));
+                    return;
+                }
+                ++restarts_;
+                // Not from inside the player's own signal, and only while no
+                // other play has replaced it.
+                const auto again = [this, ended = QPointer<QMediaPlayer>(player)] {
+                    if (ended && ended == player_)
+                        start();
+                };
+                QMetaObject::invokeMethod(this, again, Qt::QueuedConnection);
+            });
     connect(player_, &QMediaPlayer::errorOccurred, this,
             [this](QMediaPlayer::Error, const QString& text) {
                 // GStreamer follows the first error of a broken stream with
@@ -182,9 +208,9 @@ void ClipPlayer::play() {
         complain(QStringLiteral("cannot play %1: the file cannot be read").arg(path));
         return;
     }
-    freshPlayer();
     current_ = path;
     complained_ = false;
+    restarts_ = 0;
     // A clip cut short plays what there is of it, but ends early: say so.
     const QString shortBy = cutShort(path);
     if (!shortBy.isEmpty()) {
@@ -193,7 +219,12 @@ void ClipPlayer::play() {
     }
     if (QMediaDevices::audioOutputs().isEmpty())
         say(QStringLiteral("playing %1, but there is no sound output device").arg(path));
-    player_->setSource(QUrl::fromLocalFile(path));
-    player_->play();
+    start();
     emit started(path);
+}
+
+void ClipPlayer::start() {
+    freshPlayer();
+    player_->setSource(QUrl::fromLocalFile(current_));
+    player_->play();
 }

@@ -41,11 +41,15 @@ signals:
 
 private:
     void play();
+    // Plays the current clip from its start on a fresh pipeline.
+    void start();
     void complain(const QString& what);
     void freshPlayer();
 
     QString source_;
     QString current_;
     bool complained_ = false; // the current play has been reported as failed
+    static constexpr int kRestarts = 3;
+    int restarts_ = 0; // of the current play, after ending before it began
     QMediaPlayer* player_ = nullptr;
 };
