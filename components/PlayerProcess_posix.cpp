@@ -17,6 +17,7 @@
 #include <QUrl>
 
 #include <cstdio>
+#include <functional>
 
 #include <unistd.h>
 
@@ -37,28 +38,50 @@ int main(int argc, char* argv[]) {
         }
     });
 
-    QMediaPlayer player;
-    QAudioOutput output;
-    player.setAudioOutput(&output);
-    QObject::connect(&player, &QMediaPlayer::errorOccurred, &application,
-                     [](QMediaPlayer::Error, const QString& text) {
-                         // GStreamer follows the first error of a broken stream
-                         // with "Internal data stream error."; the first one
-                         // says why.
-                         std::printf("%s\n", text.simplified().toUtf8().constData());
-                         std::fflush(stdout);
-                         QCoreApplication::exit(1);
-                     });
-    QObject::connect(&player, &QMediaPlayer::mediaStatusChanged, &application,
-                     [](QMediaPlayer::MediaStatus status) {
-                         if (status == QMediaPlayer::EndOfMedia)
-                             QCoreApplication::exit(0);
-                     });
     if (QMediaDevices::audioOutputs().isEmpty()) {
         std::fprintf(stderr, "%s: playing %s, but there is no sound output device\n",
                      qPrintable(QCoreApplication::applicationName()), argv[1]);
     }
-    player.setSource(QUrl::fromLocalFile(path));
-    player.play();
+    // Qt's GStreamer player now and then ends a new pipeline at once: two
+    // flushing seeks it makes while the stream is still prerolling leave one
+    // buffer and the end of the stream, and the end comes at position 0 with
+    // nothing heard. Such a clip starts over on a pipeline of its own, a few
+    // times at most.
+    constexpr int kRestarts = 3;
+    int restarts = 0;
+    QMediaPlayer* player = nullptr;
+    std::function<void()> start = [&] {
+        if (player)
+            player->deleteLater();
+        player = new QMediaPlayer(&application);
+        player->setAudioOutput(new QAudioOutput(player));
+        QObject::connect(player, &QMediaPlayer::errorOccurred, &application,
+                         [](QMediaPlayer::Error, const QString& text) {
+                             // GStreamer follows the first error of a broken
+                             // stream with "Internal data stream error."; the
+                             // first one says why.
+                             std::printf("%s\n", text.simplified().toUtf8().constData());
+                             std::fflush(stdout);
+                             QCoreApplication::exit(1);
+                         });
+        QObject::connect(
+            player, &QMediaPlayer::mediaStatusChanged, &application,
+            [&, current = player](QMediaPlayer::MediaStatus status) {
+                if (status != QMediaPlayer::EndOfMedia || current != player)
+                    return;
+                if (current->position() > 0)
+                    QCoreApplication::exit(0);
+                else if (restarts++ < kRestarts) // not from inside the player's own signal
+                    QMetaObject::invokeMethod(&application, start, Qt::QueuedConnection);
+                else {
+                    std::printf("it ended before it began, %d times\n", kRestarts + 1);
+                    std::fflush(stdout);
+                    QCoreApplication::exit(1);
+                }
+            });
+        player->setSource(QUrl::fromLocalFile(path));
+        player->play();
+    };
+    start();
     return QCoreApplication::exec();
 }

@@ -172,6 +172,22 @@ private slots:
         QCOMPARE(v.clock.put[0] + v.date.put[0],
                  "12:00:00 ص" + r.monday.addDays(7).toString("dd/MM/yyyy"));
     }
+
+    // The real clock reads the local date and time: here three hours ahead of
+    // UTC, and five and a half. Last, as it changes the time zone.
+    void realClock_data() {
+        QTest::addColumn<int>("minutes"); // ahead of UTC
+        QTest::newRow("Asia/Riyadh") << 180;
+        QTest::newRow("Asia/Kolkata") << 330;
+    }
+    void realClock() {
+        QFETCH(int, minutes);
+        qputenv("TZ", QTest::currentDataTag());
+        const QDateTime now = platform::SystemClock::instance().now();
+        const QDateTime read(now.date(), now.time(), Qt::UTC); // as the labels show it
+        QVERIFY2(qAbs(read.secsTo(QDateTime::currentDateTimeUtc().addSecs(minutes * 60))) <= 1,
+                 qPrintable(read.toString(Qt::ISODate)));
+    }
 };
 
 QTEST_GUILESS_MAIN(ClockTest)
