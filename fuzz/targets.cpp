@@ -32,14 +32,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 #elif defined(FUZZ_regional_format) // the locale name, then hour, minute, second
     if (size < 3)
         return 0;
-    const QString name = QString::fromUtf8(in.chopped(3));
-    const auto format = platform::RegionalFormat::forLocale(name);
+    const auto format = platform::RegionalFormat::forLocale(QString::fromUtf8(in.chopped(3)));
     const QString clock =
         format.longTime(QTime(data[size - 3] % 24, data[size - 2] % 60, data[size - 1] % 60));
     static const QRegularExpression arabic(
         QStringLiteral("^(0[1-9]|1[0-2]):[0-5]\\d:[0-5]\\d [صم]$"));
-    check(platform::RegionalFormat::languageOf(name) == u"ar" ? arabic.match(clock).hasMatch()
-                                                              : !clock.isEmpty());
+    check(platform::RegionalFormat::languageOf(QString::fromUtf8(in.chopped(3))) == u"ar"
+              ? arabic.match(clock).hasMatch()
+              : !clock.isEmpty());
 #elif defined(FUZZ_mp3_header)
     static const int fd = memfd_create("clip", 0);
     check(ftruncate(fd, 0) == 0 && pwrite(fd, data, size, 0) == ssize_t(size));
