@@ -18,17 +18,16 @@ trap '[ -n "${driver:-}" ] && kill "$driver" 2>/dev/null; exit 143' TERM INT HUP
 
 # The sound server is the test script's; started here only when run by hand.
 [ -n "${PULSE_SERVER:-}" ] || adhan_start_sound || exit 1
+here=$(dirname "$0") limit=70
 case $mode in
   wayland) unset DISPLAY && adhan_start_weston && adhan_start_session_bus ;;
   x11) unset WAYLAND_DISPLAY && adhan_start_xvfb && adhan_start_session_bus && adhan_start_trayer ;;
   sni) unset WAYLAND_DISPLAY && adhan_start_xvfb && adhan_start_session_bus && adhan_start_sni_host ;;
-  wine | install) unset WAYLAND_DISPLAY && adhan_start_xvfb && adhan_start_trayer &&
+  wine | install) unset WAYLAND_DISPLAY && adhan_start_xvfb && adhan_start_trayer && here="$here/../wine" limit=110 &&
     export ADHAN_WINEPREFIX="$ADHAN_SERVICES_DIR/wine" ;; # a fresh one, on this display
   *) echo "usage: run.sh x11|wayland|sni|wine|install PROGRAM" >&2 && false ;;
 esac || exit 1
 # In the background, so that a signal to this script is handled at once.
-here=$(dirname "$0") limit=70
-case $mode in wine | install) here="$here/../wine" limit=110 ;; esac
 timeout --kill-after=3 "$limit" /usr/bin/python3 "$here/drive.py" "$mode" "$program" "$ADHAN_SERVICES_DIR" &
 driver=$!
 wait "$driver"

@@ -15,8 +15,6 @@ from outside import MODE, PROGRAM, WORK, TITLE, DAWN, FAREWELL, check, until, ru
     rms, opened, outcome  # noqa: E402
 
 WINE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "run.sh")
-# Where the site and exit buttons are in the window (below its menu bar).
-SITE, EXIT = (264, 226), (56, 226)
 
 
 def windows(name):
@@ -63,10 +61,10 @@ def scenario():
     run("xdotool", "key", "Return")
     check(until(lambda: not windows("Project1"), 5), "Return closes it")
 
-    run("xdotool", "mousemove", "--window", main[0], *map(str, SITE), "click", "1")
+    run("xdotool", "mousemove", "--window", main[0], "264", "226", "click", "1")  # the site's button
     until(opened, 10)
     check(opened() == "1 http://example.com/\n", "the link opener got the site: %r" % opened())
-    run("xdotool", "mousemove", "--window", main[0], *map(str, EXIT), "click", "1")
+    run("xdotool", "mousemove", "--window", main[0], "56", "226", "click", "1")  # Exit
     farewell = until(lambda: windows("مكتبة الدرفاني للمعلومات الدينية"), 10)
     check(len(farewell) == 1 and FAREWELL in box_text(farewell[0]), "the farewell box", True)
     run("xdotool", "key", "Return")
