@@ -23,7 +23,7 @@ case $mode in
   wayland) unset DISPLAY && adhan_start_weston && adhan_start_session_bus ;;
   x11) unset WAYLAND_DISPLAY && adhan_start_xvfb && adhan_start_session_bus && adhan_start_trayer ;;
   sni) unset WAYLAND_DISPLAY && adhan_start_xvfb && adhan_start_session_bus && adhan_start_sni_host ;;
-  wine | install) unset WAYLAND_DISPLAY && adhan_start_xvfb && adhan_start_trayer && here="$here/../wine" limit=110 &&
+  wine | install) unset WAYLAND_DISPLAY && adhan_start_xvfb && adhan_start_trayer && here="$here/../wine" limit=160 &&
     export ADHAN_WINEPREFIX="$ADHAN_SERVICES_DIR/wine" ;; # a fresh one, on this display
   *) echo "usage: run.sh x11|wayland|sni|wine|install PROGRAM" >&2 && false ;;
 esac || exit 1

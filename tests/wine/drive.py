@@ -42,7 +42,7 @@ def shot(window, name):  # the window's pixels through xwd (kept as NAME.xwd): t
 def scenario():
     trays = docked()
     first = launch([WINE, PROGRAM], "05:05:40")
-    main = until(lambda: windows(TITLE), 30)
+    main = until(lambda: windows(TITLE), 60)  # a new prefix is made first
     check(len(main) == 1, "the main window %r shows" % TITLE, True)
     check(until(lambda: docked() > trays, 10), "its icon docks in the tray")
     ended(launch([WINE, PROGRAM], "05:05:45"), 15, "a second start in the same session")

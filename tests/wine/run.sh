@@ -14,7 +14,7 @@ wine=(env -u LC_ALL -u LC_TIME LANG=ar_SA.UTF-8 /usr/lib/wine/wine64)
 {
   flock 9
   if [ ! -f "$WINEPREFIX/.ready" ]; then
-    "${wine[@]}" wineboot -i >/dev/null 2>&1
+    LD_PRELOAD= "${wine[@]}" wineboot -i >/dev/null 2>&1 # made on the real clock
     "${wine[@]}" reg add 'HKCU\Control Panel\International' /v sTimeFormat /d "hh:mm:ss tt" /f >/dev/null 2>&1
     "${wine[@]}" reg add 'HKCU\Control Panel\International' /v sShortDate /d dd/MM/yyyy /f >/dev/null 2>&1
     # Wine keeps the host's QT_* settings from Windows programs. Ours print
