@@ -4,9 +4,8 @@ namespace app {
 
 bool SingleInstance::handOver(const QString& name) {
     QLocalSocket running;
-    running.connectToServer(name);
     // A stranger listening there is told nothing, not even that we started.
-    if (!running.waitForConnected(2000) || !sameUser(running))
+    if (!connectToOwn(running, name))
         return false;
     running.write(qgetenv("XDG_ACTIVATION_TOKEN") + '\n');
     running.waitForBytesWritten(2000);

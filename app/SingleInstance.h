@@ -31,8 +31,9 @@ private:
     // Asks the copy listening at `name` to come to the front; false when none
     // answers, or when whoever answers is not this user's.
     static bool handOver(const QString& name);
-    // Whether the server at the other end of `socket` runs as this user.
-    static bool sameUser(const QLocalSocket& socket);
+    // Connects `socket` to the server at `name`; false when none answers, or
+    // when the process that answers is not this user's (in this session).
+    static bool connectToOwn(QLocalSocket& socket, const QString& name);
     // Answers later starts from now on.
     void serve();
 

@@ -25,7 +25,10 @@ QString SingleInstance::serverName() {
     return QDir(dir).filePath(QStringLiteral("adhan-clock-%1-%2").arg(platform, display));
 }
 
-bool SingleInstance::sameUser(const QLocalSocket& socket) {
+bool SingleInstance::connectToOwn(QLocalSocket& socket, const QString& name) {
+    socket.connectToServer(name);
+    if (!socket.waitForConnected(2000))
+        return false;
     // The kernel's word on who made the server listen.
     ucred peer{};
     socklen_t size = sizeof peer;

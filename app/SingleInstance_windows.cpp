@@ -11,10 +11,11 @@
 namespace app {
 
 namespace {
-// The account's security id ("S-1-5-21-..."), or an empty string.
-QString userSid() {
+// The security id ("S-1-5-21-...") of the account a process runs as, or an
+// empty string.
+QString userSid(HANDLE process = GetCurrentProcess()) {
     HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+    if (!OpenProcessToken(process, TOKEN_QUERY, &token))
         return {};
     DWORD size = 0;
     GetTokenInformation(token, TokenUser, nullptr, 0, &size);
@@ -38,10 +39,32 @@ QString SingleInstance::serverName() {
     return QStringLiteral("adhan-clock-%1-%2").arg(userSid()).arg(session);
 }
 
-bool SingleInstance::sameUser(const QLocalSocket&) {
-    // Only a copy that holds the session's mutex is asked (claim), and the
-    // pipe's name carries the account's security id.
-    return true;
+bool SingleInstance::connectToOwn(QLocalSocket& socket, const QString& name) {
+    // Pipe names are one namespace for the whole machine, and this one is no
+    // secret: another account may have made it first. So the pipe is opened
+    // as QLocalSocket would, but at identification level only (whoever
+    // answers may learn who we are, never act as us), and handed over only
+    // when the process answering runs as this account in this session.
+    const HANDLE pipe = CreateFileW(
+        qUtf16Printable(QStringLiteral("\\\\.\\pipe\\") + name), GENERIC_READ | GENERIC_WRITE, 0,
+        nullptr, OPEN_EXISTING,
+        FILE_FLAG_OVERLAPPED | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr);
+    if (pipe == INVALID_HANDLE_VALUE)
+        return false;
+    ULONG pid = 0;
+    DWORD session = 0, ours = 0;
+    HANDLE server = GetNamedPipeServerProcessId(pipe, &pid)
+                        ? OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid)
+                        : nullptr;
+    const bool own = server && ProcessIdToSessionId(pid, &session) &&
+                     ProcessIdToSessionId(GetCurrentProcessId(), &ours) && session == ours &&
+                     !userSid().isEmpty() && userSid(server) == userSid();
+    if (server)
+        CloseHandle(server);
+    if (own && socket.setSocketDescriptor(qintptr(pipe)))
+        return true; // the socket closes the pipe from now on
+    CloseHandle(pipe);
+    return false;
 }
 
 bool SingleInstance::claim() {

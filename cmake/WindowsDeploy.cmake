@@ -16,6 +16,11 @@ foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
   list(APPEND adhan_mingw_runtime "${path}")
 endforeach()
 
+# Qt's own words in Arabic (message boxes' buttons, context menus), from
+# Debian's qt6-translations-l10n: the .qm files are the same on every platform.
+find_file(ADHAN_QT_ARABIC qtbase_ar.qm PATHS /usr/share/qt6/translations
+          NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH REQUIRED)
+
 # adhan_deploy_beside(TARGET): TARGET's folder gets the run-time files before
 # TARGET is linked.
 function(adhan_deploy_beside target)
@@ -23,6 +28,8 @@ function(adhan_deploy_beside target)
     set(bin "${CMAKE_RUNTIME_OUTPUT_DIRECTORY}")
     set(copies
       COMMAND "${CMAKE_COMMAND}" -E make_directory "${bin}/platforms" "${bin}/styles"
+        "${bin}/translations"
+      COMMAND "${CMAKE_COMMAND}" -E copy_if_different "${ADHAN_QT_ARABIC}" "${bin}/translations"
       COMMAND "${CMAKE_COMMAND}" -E copy_if_different ${adhan_mingw_runtime}
         $<TARGET_FILE:Qt6::Core> $<TARGET_FILE:Qt6::Gui> $<TARGET_FILE:Qt6::Widgets>
         $<TARGET_FILE:Qt6::Network> $<TARGET_FILE:Qt6::Test> "${bin}"
@@ -38,6 +45,7 @@ function(adhan_deploy_beside target)
       $<TARGET_FILE:Qt6::Widgets> $<TARGET_FILE:Qt6::Network>
       "${CMAKE_SOURCE_DIR}/resources/athan.mp3" DESTINATION .)
     install(FILES $<TARGET_FILE:Qt6::QWindowsIntegrationPlugin> DESTINATION platforms)
+    install(FILES "${ADHAN_QT_ARABIC}" DESTINATION translations)
     if(TARGET Qt6::QWindowsVistaStylePlugin)
       install(FILES $<TARGET_FILE:Qt6::QWindowsVistaStylePlugin> DESTINATION styles)
     endif()

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 #include <cstdio>
 
@@ -29,6 +30,21 @@ DispatchResult ClipPlayer::invoke(std::int32_t id, CallKind kind, const QVariant
         return DispatchResult::success();
     }
     return DispatchResult::failure(DispatchError::MemberNotFound);
+}
+
+QStringList ClipPlayer::dataDirectories() {
+    // The user's own clip comes first: adhan-clock/ in the user's data folder,
+    // then in those of every user of the machine; the installed clip last. On
+    // Linux: XDG_DATA_HOME (else ~/.local/share), then XDG_DATA_DIRS (else
+    // /usr/local/share, /usr/share). On Windows: the user's AppData\Local,
+    // then ProgramData, which no upgrade or uninstall of the program touches.
+    QStringList dirs;
+    for (const QString& dir :
+         QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
+        dirs += QDir(dir).filePath(QStringLiteral("adhan-clock"));
+    dirs += installedDirectory();
+    dirs.removeDuplicates();
+    return dirs;
 }
 
 QString ClipPlayer::resolve(const QString& clip) {

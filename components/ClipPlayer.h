@@ -48,6 +48,8 @@ private:
     void playFailed(const QString& why);
     // One line on stderr, after the program's name.
     static void say(const QString& what);
+    // The folder the program's own clip is installed in.
+    static QString installedDirectory();
     // Hands the clip at `path` to the platform's audio system, in place of
     // any clip still playing.
     void start(const QString& path);

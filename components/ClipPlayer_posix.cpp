@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QProcess>
-#include <QStandardPaths>
 
 #ifndef ADHAN_DATA_SUBDIR
 #define ADHAN_DATA_SUBDIR "share/adhan-clock"
@@ -53,20 +52,11 @@ bool ClipPlayer::playing() const {
     return out_->process != nullptr;
 }
 
-QStringList ClipPlayer::dataDirectories() {
-    // The user's own clip comes first: adhan-clock/ in the user's data folder
-    // (XDG_DATA_HOME, else ~/.local/share), then in the system's
-    // (XDG_DATA_DIRS); then the clip installed with the program, at
-    // <prefix>/share/adhan-clock beside <prefix>/bin/<program> (the build
-    // tree has the same shape).
-    QStringList dirs;
-    for (const QString& dir :
-         QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
-        dirs += QDir(dir).filePath(QStringLiteral("adhan-clock"));
+QString ClipPlayer::installedDirectory() {
+    // <prefix>/share/adhan-clock beside <prefix>/bin/<program> (the build tree
+    // has the same shape).
     const QDir appDir(QCoreApplication::applicationDirPath());
-    dirs += QDir::cleanPath(appDir.filePath(QStringLiteral("../" ADHAN_DATA_SUBDIR)));
-    dirs.removeDuplicates();
-    return dirs;
+    return QDir::cleanPath(appDir.filePath(QStringLiteral("../" ADHAN_DATA_SUBDIR)));
 }
 
 void ClipPlayer::start(const QString& path) {

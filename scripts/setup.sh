@@ -12,6 +12,8 @@ packages=(
   # build
   build-essential cmake ninja-build pkg-config clang-format
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-l10n-tools
+  # Qt's own words in Arabic (qtbase_ar.qm), for both platforms
+  qt6-translations-l10n
   libgl-dev
   # Wayland sessions: Qt's wayland platform plugin
   qt6-wayland
@@ -38,6 +40,8 @@ packages=(
   # C library's locales for its user's), installers, and driving it from outside
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev icoutils wine wine64 locales nsis
   xdotool xclip x11-apps
+  # tests: reading the Windows program's version record, icon and manifest
+  python3-pefile
   # fuzzing the parsers and the sanitizer build (clang and libFuzzer), time zones
   clang-14 libclang-rt-14-dev tzdata
 )

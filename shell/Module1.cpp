@@ -28,7 +28,7 @@ shell::NOTIFYICONDATAA toNarrow(const NOTIFYICONDATA& data) {
     // Character by character (a surrogate pair is one character), so that a
     // character whose bytes do not all fit is left out whole.
     const QString wide = tip(data);
-    QStringEncoder encode(QStringConverter::System);
+    QStringEncoder encode(shell::kSystemCodePage);
     qsizetype used = 0;
     for (qsizetype i = 0; i < wide.size();) {
         const qsizetype len =
@@ -60,7 +60,7 @@ bool Shell_NotifyIcon(std::uint32_t message, NOTIFYICONDATA& data) {
 bool ShellExecute(std::uint32_t owner, const QString& operation, const QString& file,
                   const QString& parameters, const QString& directory, int showCommand) {
     const auto narrow = [](const QString& s) {
-        QStringEncoder encode(QStringConverter::System);
+        QStringEncoder encode(shell::kSystemCodePage);
         return s.isNull() ? QByteArray() : QByteArray(encode(s));
     };
     const auto pointer = [](const QString& wide, const QByteArray& bytes) {

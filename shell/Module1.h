@@ -8,7 +8,7 @@
 
 // What is program-wide: the notification record, and the two shell functions
 // as the program calls them. The program works in wide strings; each call
-// hands the shell a narrow copy in the system code page (UTF-8 here) and,
+// hands the shell a narrow copy in the system code page (UTF-8, shell::kSystemCodePage) and,
 // for the record, copies the shell's copy back afterwards.
 namespace Module1 {
 

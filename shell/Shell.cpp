@@ -16,7 +16,7 @@
 namespace shell {
 
 QString fromSystem(const char* text, qsizetype length) {
-    QStringDecoder decode(QStringConverter::System, QStringConverter::Flag::ConvertInitialBom);
+    QStringDecoder decode(kSystemCodePage, QStringConverter::Flag::ConvertInitialBom);
     return decode(QByteArrayView(text, length));
 }
 

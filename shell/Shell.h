@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringConverter>
 
 #include <cstdint>
 
@@ -9,6 +10,13 @@ class QSystemTrayIcon;
 // The desktop shell as the program calls it: narrow strings in the system
 // code page, windows and icons by their 32-bit handles.
 namespace shell {
+
+// The system code page, as far as the program and its shell are concerned:
+// UTF-8, on every platform. It is the active code page the Windows program
+// declares in its manifest, and the only one that holds the program's Arabic
+// whatever a Windows machine's language for non-Unicode programs is (an
+// English Windows's code page 1252 would turn "نيسمور" into question marks).
+constexpr QStringConverter::Encoding kSystemCodePage = QStringConverter::Utf8;
 
 // Text in the system code page as the program's wide text. A leading
 // byte-order mark is text like any other here.

@@ -20,7 +20,7 @@
 using platform::CallKind;
 
 namespace {
-// Answers message boxes as they come, recording "text|title|note" for each. A
+// Answers message boxes as they come, recording "text|title|button|note" for each. A
 // box is closed once `closeWhen` holds, or after 3 s, so that a broken program
 // fails the test instead of hanging it.
 struct BoxAnswerer : QTimer {
@@ -36,7 +36,7 @@ struct BoxAnswerer : QTimer {
             if (box->property("seen").isNull()) {
                 box->setProperty("seen", true);
                 seen << box->text().replace(u'\n', u' ') + u'|' + box->windowTitle() + u'|' +
-                            note();
+                            box->button(QMessageBox::Ok)->text() + u'|' + note();
                 open.start();
             }
             if (closeWhen() || open.hasExpired(3000))
@@ -57,7 +57,7 @@ QRect inkBox(const QImage& img, const QRect& area) {
     return box;
 }
 const QString kFarewell =
-    "الدرفاني يتمنى لكم الفائدة ويسألكم الدعاء|مكتبة الدرفاني للمعلومات الدينية|";
+    "الدرفاني يتمنى لكم الفائدة ويسألكم الدعاء|مكتبة الدرفاني للمعلومات الدينية|حسنًا|";
 } // namespace
 
 class WindowTest : public QObject {
@@ -120,7 +120,7 @@ private slots:
         for (auto [how, status, box] : {std::tuple{"Form2.Command4", 0, kFarewell},
                                         {"fail", 3,
                                          "Run-time error '438':  Object doesn't support this "
-                                         "property or method|Project1|"}}) {
+                                         "property or method|Project1|حسنًا|"}}) {
             QProcess child;
             auto env = QProcessEnvironment::systemEnvironment();
             env.insert("ADHAN_CHILD", how);
@@ -166,7 +166,8 @@ private slots:
     // Every control inside its window, each that takes focus named in Arabic;
     // then what the keyboard and reading direction give the user: the menu's
     // shortcuts, Tab round each window (the times right to left), menus right
-    // to left, and About open while the main window still takes input.
+    // to left, Qt's own words Arabic, and About open while the main window
+    // still takes input.
     void layout() {
         c().Check1->setCheckState(Qt::Checked);
         c().mnAbout->trigger();
@@ -192,12 +193,14 @@ private slots:
                 met << w->objectName(), QTest::keyClick(w, Qt::Key_Tab);
             return met.join(u' ');
         };
+        const std::unique_ptr<QMenu> edit(c().Text1->createStandardContextMenu());
         QStringList wrong;
         // clang-format off
         for (auto [fact, got, want] : {
                  std::tuple{"menu", c().mnExit->shortcut().toString() + u' ' + c().mnAbout->shortcut().toString(), QString("Ctrl+E Ctrl+H")},
                  {"Tab", tabs(c().Check1), "Check1 Text3 Text2 Text1 Command3 Command4 Command2 Command1 Command5 Command6"},
                  {"About's Tab", tabs(Form2::instance().controls()->Command1), "Command1 Command2 Command3 Command4"},
+                 {"the fields' menu", edit->actions().first()->text().section(u'\t', 0, 0), "&تراجع"},
                  {"menus", c().mnFile->isRightToLeft() ? "right to left" : "left to right", "right to left"},
                  {"About", QApplication::activeModalWidget() ? "modal" : "modeless", "modeless"}}) {
             // clang-format on
@@ -235,8 +238,8 @@ private slots:
         clock_.run();
         w_->show();
         QTRY_COMPARE_WITH_TIMEOUT(boxes.seen.size(), 2, 6000);
-        QCOMPARE(boxes.seen, (QStringList{"حان الان موعد صلاة الفجر|Project1|05:06:00 ص",
-                                          "حان الان موعد صلاة الظهر|Project1|05:06:01 ص"}));
+        QCOMPARE(boxes.seen, (QStringList{"حان الان موعد صلاة الفجر|Project1|حسنًا|05:06:00 ص",
+                                          "حان الان موعد صلاة الظهر|Project1|حسنًا|05:06:01 ص"}));
         QCOMPARE(c().RealAudio1->source() + c().date1->text(), "athan.mp315/03/2024");
     }
 
