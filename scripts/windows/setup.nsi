@@ -1,7 +1,10 @@
 ; The Windows setup program: installs the program for every user of the
 ; machine under Program Files, with a Start-menu shortcut and, unless the
 ; user declines it, a Startup shortcut, so that the clock starts at every
-; login. Made by scripts/windows/package.sh, which defines:
+; login. An upgrade keeps the user's choice: without a Startup shortcut
+; (declined, or taken out of the Startup folder) it makes none. The
+; uninstaller leaves what the user put into the program's folder, and so the
+; folder. Made by scripts/windows/package.sh, which defines:
 ;   STAGE    the folder holding the installed files
 ;   FILES    an include file deleting each of them (for the uninstaller)
 ;   ICON     the program's icon
@@ -18,6 +21,8 @@ SetCompressor /SOLID lzma
 !define EXE "adhan-clock.exe"
 !define UNINSTALL "uninstall.exe"
 !define KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\AdhanClock"
+; The maker, as the About window and the farewell name him.
+!define MAKER "الدرفاني"
 
 Name "${NAME}"
 OutFile "${OUTFILE}"
@@ -44,8 +49,8 @@ VIAddVersionKey /LANG=${LANG_ARABIC} "ProductName" "${NAME}"
 VIAddVersionKey /LANG=${LANG_ARABIC} "ProductVersion" "1.00"
 VIAddVersionKey /LANG=${LANG_ARABIC} "FileVersion" "1.00"
 VIAddVersionKey /LANG=${LANG_ARABIC} "FileDescription" "${NAME}"
-VIAddVersionKey /LANG=${LANG_ARABIC} "CompanyName" "Example Publisher"
-VIAddVersionKey /LANG=${LANG_ARABIC} "LegalCopyright" "Example Publisher"
+VIAddVersionKey /LANG=${LANG_ARABIC} "CompanyName" "${MAKER}"
+VIAddVersionKey /LANG=${LANG_ARABIC} "LegalCopyright" "${MAKER}"
 
 ; A running copy keeps its program file open: the user closes it first.
 !macro CloseRunning un
@@ -79,7 +84,7 @@ Section "${NAME}" Program
   WriteRegStr HKLM "${KEY}" "DisplayName" "${NAME}"
   WriteRegStr HKLM "${KEY}" "DisplayVersion" "1.00"
   WriteRegStr HKLM "${KEY}" "DisplayIcon" "$INSTDIR\${EXE}"
-  WriteRegStr HKLM "${KEY}" "Publisher" "Example Publisher"
+  WriteRegStr HKLM "${KEY}" "Publisher" "${MAKER}"
   WriteRegStr HKLM "${KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr HKLM "${KEY}" "UninstallString" '"$INSTDIR\${UNINSTALL}"'
   WriteRegStr HKLM "${KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALL}" /S'
@@ -105,3 +110,14 @@ Section "Uninstall"
   RMDir "$INSTDIR"
   DeleteRegKey HKLM "${KEY}"
 SectionEnd
+
+; Over an earlier install with no Startup shortcut, the option starts
+; unticked (and a silent install takes it so).
+Function .onInit
+  SetShellVarContext all
+  ReadRegStr $0 HKLM "${KEY}" "InstallLocation"
+  StrCmp $0 "" done
+  IfFileExists "$SMSTARTUP\${NAME}.lnk" done
+  SectionSetFlags ${Startup} 0
+  done:
+FunctionEnd

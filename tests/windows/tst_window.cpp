@@ -6,6 +6,7 @@
 #include "components/DispatchIds.h"
 #include "platform/ErrorReport.h"
 #include "platform/SecondBeat.h"
+#include "shell/Module1.h"
 #include "tests/support/FakeClock.h"
 #include "windows/about/Form2.h"
 #include "windows/main/Form1.h"
@@ -15,6 +16,7 @@
 #include <QFontInfo>
 #include <QMessageBox>
 #include <QScreen>
+#include <QSystemTrayIcon>
 #include <QtTest>
 
 using platform::CallKind;
@@ -200,6 +202,7 @@ private slots:
                  std::tuple{"menu", c().mnExit->shortcut().toString() + u' ' + c().mnAbout->shortcut().toString(), QString("Ctrl+E Ctrl+H")},
                  {"Tab", tabs(c().Check1), "Check1 Text3 Text2 Text1 Command3 Command4 Command2 Command1 Command5 Command6"},
                  {"About's Tab", tabs(Form2::instance().controls()->Command1), "Command1 Command2 Command3 Command4"},
+                 {"tray tip", shell::addedIcon(Module1::nid.hWnd, 1)->toolTip(), "نيسمور"},
                  {"the fields' menu", edit->actions().first()->text().section(u'\t', 0, 0), "&تراجع"},
                  {"menus", c().mnFile->isRightToLeft() ? "right to left" : "left to right", "right to left"},
                  {"About", QApplication::activeModalWidget() ? "modal" : "modeless", "modeless"}}) {

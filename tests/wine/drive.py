@@ -8,11 +8,11 @@
 # prefix instead: installed silently twice, the installed program started, a
 # running copy keeping a third install off, and the uninstaller.
 #   drive.py wine|install PROGRAM.exe WORKDIR
-import os, re, struct, subprocess as sp, sys
+import getpass, os, re, struct, subprocess as sp, sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "desktop"))
 from outside import MODE, PROGRAM, WORK, TITLE, DAWN, FAREWELL, check, until, run, launch, ended, record, \
-    rms, opened, outcome  # noqa: E402
+    rms, opened, outcome, programs  # noqa: E402
 
 WINE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "run.sh")
 
@@ -44,6 +44,9 @@ def scenario():
     first = launch([WINE, PROGRAM], "05:05:40")
     main = until(lambda: windows(TITLE), 60)  # a new prefix is made first
     check(len(main) == 1, "the main window %r shows" % TITLE, True)
+    # The user's own adhan: a loud tone in their AppData.
+    own = os.environ["ADHAN_WINEPREFIX"] + "/drive_c/users/%s/AppData/Local/adhan-clock" % getpass.getuser()
+    os.makedirs(own), run("sox", "-n", "-r", "44100", own + "/athan.mp3", "synth", "20", "sine", "440")
     check(until(lambda: docked() > trays, 10), "its icon docks in the tray")
     ended(launch([WINE, PROGRAM], "05:05:45"), 15, "a second start in the same session")
     check(len(windows(TITLE)) == 1, "still one main window")
@@ -55,7 +58,7 @@ def scenario():
     boxes = until(lambda: windows("Project1"), 30)
     check(len(boxes) == 1, "one box titled Project1 at the prayer second (found %d)" % len(boxes), True)
     sound = record(1.5)
-    check(rms(sound) > 0.01, "the athan sounds: RMS %.3f of %d samples" % (rms(sound), len(sound)))
+    check(rms(sound) > 0.3, "the user's own adhan sounds: RMS %.3f of %d samples" % (rms(sound), len(sound)))
     text = box_text(boxes[0])
     check(all(t in text for t in (DAWN, "Project1", "حسنًا")), "the box says %r, its button Arabic: %r" % (DAWN, text))
     run("xdotool", "key", "Return")
@@ -64,13 +67,26 @@ def scenario():
     run("xdotool", "mousemove", "--window", main[0], "264", "226", "click", "1")  # the site's button
     until(opened, 10)
     check(opened() == "1 http://example.com/\n", "the link opener got the site: %r" % opened())
+    # Wine's teardown of a process that played sound dies of SIGSEGV (run.sh).
+    run("xdotool", "windowfocus", "--sync", main[0], "key", "ctrl+e")
+    check(until(lambda: first.poll() is not None, 5) and first.poll() in (0, 139),
+          "the menu's Exit (Ctrl+E) during the adhan ends it within 5 s (status %s)" % first.poll())
+    check(rms(record(1)) < 0.01, "and the adhan with it")
+
+    # Without Media Foundation (Windows N): the sunset box at its second, silent, and why said once.
+    quiet = launch([WINE, PROGRAM], "17:17:50", WINEDLLOVERRIDES="mfplat,mfplay=d")
+    main = until(lambda: windows(TITLE), 30)
+    boxes = until(lambda: windows("Project1"), 20)
+    check(len(main) == len(boxes) == 1 and rms(record(1)) < 0.01, "without Media Foundation: the box, silent", True)
+    run("xdotool", "windowfocus", "--sync", boxes[0], "key", "Return")
     run("xdotool", "mousemove", "--window", main[0], "56", "226", "click", "1")  # Exit
     farewell = until(lambda: windows("مكتبة الدرفاني للمعلومات الدينية"), 10)
     check(len(farewell) == 1 and FAREWELL in box_text(farewell[0]), "the farewell box", True)
     run("xdotool", "key", "Return")
-    # Wine's teardown of a process that played sound dies of SIGSEGV (run.sh).
-    check(until(lambda: first.poll() is not None, 10) and first.poll() in (0, 139),
-          "OK on the farewell box ends it within 10 s (status %s)" % first.poll())
+    check(until(lambda: quiet.poll() is not None, 10) and quiet.poll() == 0,
+          "OK on the farewell box ends a run that played nothing, with status 0 (%s)" % quiet.poll())
+    log = open("%s/program-%d.log" % (WORK, programs.index(quiet)), errors="replace").read()
+    check(log.count("Media Foundation") == 1, "why nothing is heard, said once: %r" % log)
 
 
 def install():
@@ -78,26 +94,36 @@ def install():
     home, menu = drive_c + "Program Files/AdhanClock/", drive_c + "ProgramData/Microsoft/Windows/Start Menu/Programs/"
     links = [menu + TITLE + ".lnk", menu + "StartUp/" + TITLE + ".lnk"]
     key = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\AdhanClock"
-    setup = lambda: sp.run([WINE, os.path.dirname(PROGRAM) + "/../adhan-clock-setup-1.0.0.0.exe", "/S"],
-                           capture_output=True, timeout=120).returncode
+    setup_exe = os.path.dirname(PROGRAM) + "/../adhan-clock-setup-1.0.0.0.exe"
+    setup = lambda: sp.run([WINE, setup_exe, "/S"], capture_output=True, timeout=120).returncode
 
     def entry():  # the uninstall entry's values, as the registry editor exports them
         run(WINE, "reg", "export", key, "Z:" + WORK + "/entry.reg", "/y")
         return open(WORK + "/entry.reg", encoding="utf-16").read() if os.path.exists(WORK + "/entry.reg") else ""
+    launch([WINE, setup_exe], "09:00:00")
+    check(until(lambda: windows("تنصيب " + TITLE), 60), "the setup program's window speaks Arabic")
+    run(WINE, "taskkill", "/f", "/im", os.path.basename(setup_exe))
     for round in ("a silent install", "a second one over it"):
         check(setup() == 0 and os.path.exists(home + "adhan-clock.exe") and all(map(os.path.exists, links)),
               round + ": the program under Program Files, its Start-menu and Startup shortcuts", True)
         values = entry()
         check(all('"%s"="%s"' % v in values for v in (("DisplayName", TITLE), ("DisplayVersion", "1.00"),
-              ("Publisher", "Example Publisher"))), round + ": the uninstall entry %r" % values)
-    launch([WINE, home + "adhan-clock.exe"], "09:00:00")
-    check(until(lambda: windows(TITLE), 30), "the installed program shows its window", True)
+              ("Publisher", "الدرفاني"))), round + ": the uninstall entry %r" % values)
+    os.remove(links[1])  # the user takes it out of the Startup folder
+    check(setup() == 0 and not os.path.exists(links[1]), "an upgrade keeps it out")
+    p = launch([WINE, home + "adhan-clock.exe"], "09:00:00")
+    main = until(lambda: windows(TITLE), 30)
+    check(main, "the installed program shows its window", True)
     check(setup() == 2, "an install while it runs stops, asking for it to be closed")
-    run(WINE, "taskkill", "/f", "/im", "adhan-clock.exe")
+    run("xdotool", "mousemove", "--window", main[0], "56", "226", "click", "1")  # Exit, then OK
+    until(lambda: windows("مكتبة الدرفاني للمعلومات الدينية"), 10), run("xdotool", "key", "Return")
+    check(until(lambda: p.poll() is not None, 10) and p.poll() == 0, "a run that played nothing ends with 0 (%s)" % p.poll())
     os.remove(WORK + "/entry.reg")
+    open(home + "mine.mp3", "w").write("the user's")
     run(WINE, home + "uninstall.exe", "/S")
-    check(until(lambda: not os.path.exists(home) and not any(map(os.path.exists, links)) and not entry(), 30),
-          "the silent uninstall leaves no file, shortcut or entry")
+    check(until(lambda: not os.path.exists(home + "adhan-clock.exe") and not any(map(os.path.exists, links))
+                and not entry(), 30) and os.listdir(home) == ["mine.mp3"],
+          "the silent uninstall leaves no file, shortcut or entry of its own, and the user's file: %s" % os.listdir(home))
 
 
 outcome(install if MODE == "install" else scenario)

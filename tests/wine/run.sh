@@ -3,14 +3,17 @@
 # settings are Arabic (Saudi Arabia) with the long-time form "hh:mm:ss tt"
 # and the short date "dd/MM/yyyy", as set in the Control Panel. The prefix,
 # made on first use, is $ADHAN_WINEPREFIX (default: one beside the services).
+# With ADHAN_WINE_LANG (say en_US.UTF-8, an English Windows whose code page
+# for non-Unicode programs is 1252), a prefix of that language beside it.
 #   run.sh PROGRAM.exe [ARGS...]
 set -euo pipefail
-export WINEPREFIX=${ADHAN_WINEPREFIX:-${ADHAN_SERVICES_DIR:-/tmp}/wine}
+lang=${ADHAN_WINE_LANG:-ar_SA.UTF-8}
+export WINEPREFIX=${ADHAN_WINEPREFIX:-${ADHAN_SERVICES_DIR:-/tmp}/wine}${ADHAN_WINE_LANG:+-$lang}
 # Wine takes the user's locale from the C library's, which must be there.
 export LOCPATH="$WINEPREFIX-locale"
-[ -d "$LOCPATH/ar_SA.UTF-8" ] || (mkdir -p "$LOCPATH" && localedef -i ar_SA -f UTF-8 "$LOCPATH/ar_SA.UTF-8")
-export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
-wine=(env -u LC_ALL -u LC_TIME LANG=ar_SA.UTF-8 /usr/lib/wine/wine64)
+[ -d "$LOCPATH/$lang" ] || (mkdir -p "$LOCPATH" && localedef -i "${lang%%.*}" -f UTF-8 "$LOCPATH/$lang")
+export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
+wine=(env -u LC_ALL -u LC_TIME LANG="$lang" /usr/lib/wine/wine64)
 {
   flock 9
   if [ ! -f "$WINEPREFIX/.ready" ]; then
