@@ -137,17 +137,19 @@ QString ClipPlayer::cutShort(const QString& path) {
 }
 
 void ClipPlayer::play() {
+    // Paths said as the user's system writes them (backslashes on Windows).
+    const auto native = [](const QString& p) { return QDir::toNativeSeparators(p); };
     const QString path = resolve(source_);
     if (path.isEmpty()) {
         QStringList places{QDir::currentPath()};
         places += dataDirectories();
         complain(QStringLiteral("cannot play %1: no such file (looked in %2)")
-                     .arg(source_, places.join(QStringLiteral(", "))));
+                     .arg(native(source_), native(places.join(QStringLiteral(", ")))));
         return;
     }
     const QFileInfo info(path);
     if (!info.isFile() || !info.isReadable()) {
-        complain(QStringLiteral("cannot play %1: the file cannot be read").arg(path));
+        complain(QStringLiteral("cannot play %1: the file cannot be read").arg(native(path)));
         return;
     }
     current_ = path;
@@ -156,7 +158,7 @@ void ClipPlayer::play() {
     const QString shortBy = cutShort(path);
     if (!shortBy.isEmpty()) {
         complained_ = true;
-        complain(QStringLiteral("cannot play %1 in full: %2").arg(path, shortBy));
+        complain(QStringLiteral("cannot play %1 in full: %2").arg(native(path), shortBy));
     }
     start(path);
     emit started(path);

@@ -1,5 +1,8 @@
 // The player, heard: each play and replay goes to the private sound server's
-// null sink, whose monitor the test records.
+// null sink, whose monitor the test records. The sound server's tools are
+// Unix programs, started through the shell, under Wine too: Wine starts them
+// as it would a Windows program but hands them no pipes, so what they record
+// comes through a file.
 #include "components/ClipPlayer.h"
 #include "components/DispatchIds.h"
 
@@ -9,10 +12,19 @@
 
 #include <cmath>
 
+namespace {
+int unix(const QString& command) {
+    return QProcess::execute("/bin/sh", {"-c", command}); // drive Z: under Wine
+}
+QString unixPath(const QString& path) { // Wine's drive Z: is the Unix root
+    return QDir::fromNativeSeparators(path).remove(QRegularExpression("^[Zz]:"));
+}
+} // namespace
+
 class AudioTest : public QObject {
     Q_OBJECT
-    QTemporaryDir dir_;
-    QProcess rec_;
+    QTemporaryDir dir_{QDir::current().filePath("audio-XXXXXX")};
+    QFile rec_{dir_.filePath("recorded")};
     ClipPlayer player_;
 
     QString path(const char* name) const { return dir_.filePath(QString::fromLatin1(name)); }
@@ -40,14 +52,17 @@ private slots:
         QVERIFY2(qEnvironmentVariableIsSet("PULSE_SERVER"), "run under scripts/test.sh");
         QDir::setCurrent(dir_.path()); // a bare name is found beside the program
         qputenv("XDG_DATA_HOME", dir_.path().toLocal8Bit()); // not the tester's own adhan
-        rec_.start("parec", {"--latency-msec=20", "-d", "adhan_null.monitor", "--format=s16le",
-                             "--rate=44100", "--channels=1"});
-        QVERIFY(rec_.waitForStarted() && rec_.waitForReadyRead(10000));
-        QCOMPARE(QProcess::execute("sox", {ClipPlayer::resolve("athan.mp3"), path("short.mp3"),
-                                           "trim", "3", "1.2"}),
-                 0);
+        QVERIFY(rec_.open(QIODevice::ReadWrite | QIODevice::Unbuffered));
+        unix(QString("timeout 120 parec --client-name=%1 --latency-msec=20 -d adhan_null.monitor "
+                     "--format=s16le --rate=44100 --channels=1 >'%2' &")
+                 .arg(QFileInfo(dir_.path()).fileName(), unixPath(rec_.fileName())));
+        QTRY_VERIFY_WITH_TIMEOUT(rec_.size() > 0, 10000);
+        QCOMPARE(
+            unix(QString("sox '%1' '%2' trim 3 1.2")
+                     .arg(unixPath(ClipPlayer::resolve("athan.mp3")), unixPath(path("short.mp3")))),
+            0);
     }
-    void cleanupTestCase() { rec_.kill(), rec_.waitForFinished(); }
+    void cleanupTestCase() { unix("pkill -f client-name=" + QFileInfo(dir_.path()).fileName()); }
 
     void heardAtEveryPlay() {
         QVERIFY2(listen(500) < 0.01, "the sink is not silent before a play");
@@ -56,9 +71,7 @@ private slots:
         // Again while it plays: it starts over, the first play silenced.
         play("athan.mp3");
         QVERIFY(listen(1500) > 0.01);
-        QProcess streams;
-        streams.start("pactl", {"list", "short", "sink-inputs"});
-        QVERIFY(streams.waitForFinished() && streams.readAll().count('\n') == 1);
+        QCOMPARE(unix("test $(pactl list short sink-inputs | wc -l) = 1"), 0);
         // After the end, again and again.
         for (int i = 0; i < 3; ++i) {
             play(path("short.mp3"));
@@ -70,8 +83,10 @@ private slots:
         }
     }
 
-    // A clip that cannot be played, or only in part: one complaint, no crash.
+    // A clip that cannot be played, or only in part: one complaint, no crash,
+    // and one line on stderr that says why.
     void badClips() {
+        QVERIFY(std::freopen(qPrintable(path("stderr")), "w", stderr));
         QFile(ClipPlayer::resolve("athan.mp3")).copy(path("cut short"));
         QFile(path("cut short")).resize(20000);
         for (auto [name, bytes, why] : {std::tuple{"missing", "", "no such file"},
@@ -85,6 +100,11 @@ private slots:
             play(path(name));
             QTRY_COMPARE_WITH_TIMEOUT(failed.size(), 1, 5000);
             QVERIFY2(failed[0][0].toString().contains(why), qPrintable(failed[0][0].toString()));
+            QFile said(path("stderr"));
+            QVERIFY(said.open(QIODevice::ReadOnly));
+            QCOMPARE(QString(said.readAll())
+                         .count("cannot play " + QDir::toNativeSeparators(f.fileName())),
+                     1);
         }
     }
 };
