@@ -1,14 +1,16 @@
 #!/usr/bin/python3
 # Drives the real Windows program under Wine from outside, on the X display
-# with the tray run.sh started: its window drawn and ticking, one clock per
-# session, the dawn box and the adhan at the prayer second, its icon docked, a
-# link to the opener through Wine's browser launcher, and the farewell that
-# ends it. Box texts are read as a Windows user copies them: Ctrl+C.
+# with the tray run.sh started: its window, one clock per session, the dawn
+# box and the user's own adhan at the prayer second, its icon docked, a link
+# to the opener through Wine's browser launcher, the menu's Exit silencing the
+# adhan; then a run without Media Foundation, left by the farewell. Box texts
+# are read as a Windows user copies them: Ctrl+C.
 # With "install", the setup program beside build-windows/bin in a fresh
-# prefix instead: installed silently twice, the installed program started, a
-# running copy keeping a third install off, and the uninstaller.
+# prefix instead: its language, installed silently twice, an upgrade keeping
+# the Startup shortcut away, a running copy keeping an install off, the
+# installed program's farewell, and the uninstaller.
 #   drive.py wine|install PROGRAM.exe WORKDIR
-import getpass, os, re, struct, subprocess as sp, sys
+import getpass, os, re, subprocess as sp, sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "desktop"))
 from outside import MODE, PROGRAM, WORK, TITLE, DAWN, FAREWELL, check, until, run, launch, ended, record, \
@@ -30,15 +32,6 @@ def docked():
     return sum(int(n) for n in re.findall(r"(\d+) childr?e?n?:", run("xwininfo", "-name", "panel", "-tree").stdout))
 
 
-def shot(window, name):  # the window's pixels through xwd (kept as NAME.xwd): the count of its colours, its rows
-    data = sp.run(["xwd", "-silent", "-id", window], capture_output=True, timeout=20).stdout
-    open("%s/%s.xwd" % (os.environ.get("ADHAN_ARTIFACTS", WORK), name), "wb").write(data)
-    f = struct.unpack(">25I", data[:100])  # the header: width, height, bytes a row, where the pixels start
-    width, height, line, start = f[4], f[5], f[12], f[0] + f[19] * 12
-    rows = [data[start + y * line:start + y * line + 4 * width] for y in range(height)]
-    return len({r[i:i + 3] for r in rows for i in range(0, len(r), 4)}), rows
-
-
 def scenario():
     trays = docked()
     first = launch([WINE, PROGRAM], "05:05:40")
@@ -50,10 +43,6 @@ def scenario():
     check(until(lambda: docked() > trays, 10), "its icon docks in the tray")
     ended(launch([WINE, PROGRAM], "05:05:45"), 15, "a second start in the same session")
     check(len(windows(TITLE)) == 1, "still one main window")
-    colours, before = shot(main[0], "main-wine")
-    ink = sum(1 for r in before[125:170] for i in range(0, len(r), 4) if r[i] < 90)  # the three times' text
-    check(colours > 50 and ink > 200, "the window is drawn: %d colours, %d dark dots in the times" % (colours, ink))
-    check(until(lambda: shot(main[0], "main-wine")[1] != before, 3), "its clock ticks")
 
     boxes = until(lambda: windows("Project1"), 30)
     check(len(boxes) == 1, "one box titled Project1 at the prayer second (found %d)" % len(boxes), True)
