@@ -9,7 +9,8 @@ bool SingleInstance::handOver(const QString& name) {
         return false;
     running.write(qgetenv("XDG_ACTIVATION_TOKEN") + '\n');
     running.waitForBytesWritten(2000);
-    running.waitForDisconnected(2000);
+    if (running.state() != QLocalSocket::UnconnectedState) // it may have answered already
+        running.waitForDisconnected(2000);
     return true;
 }
 

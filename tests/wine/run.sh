@@ -12,7 +12,7 @@ export WINEPREFIX=${ADHAN_WINEPREFIX:-${ADHAN_SERVICES_DIR:-/tmp}/wine}${ADHAN_W
 # Wine takes the user's locale from the C library's, which must be there.
 export LOCPATH="$WINEPREFIX-locale"
 [ -d "$LOCPATH/$lang" ] || (mkdir -p "$LOCPATH" && localedef -i "${lang%%.*}" -f UTF-8 "$LOCPATH/$lang")
-export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
+export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
 wine=(env -u LC_ALL -u LC_TIME LANG="$lang" /usr/lib/wine/wine64)
 {
   flock 9
