@@ -53,12 +53,13 @@ bool SingleInstance::connectToOwn(QLocalSocket& socket, const QString& name) {
         return false;
     ULONG pid = 0;
     DWORD session = 0, ours = 0;
+    const QString me = userSid();
     HANDLE server = GetNamedPipeServerProcessId(pipe, &pid)
                         ? OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid)
                         : nullptr;
     const bool own = server && ProcessIdToSessionId(pid, &session) &&
                      ProcessIdToSessionId(GetCurrentProcessId(), &ours) && session == ours &&
-                     !userSid().isEmpty() && userSid(server) == userSid();
+                     !me.isEmpty() && userSid(server) == me;
     if (server)
         CloseHandle(server);
     if (own && socket.setSocketDescriptor(qintptr(pipe)))
