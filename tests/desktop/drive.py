@@ -113,9 +113,7 @@ def desktop():
     clock = lambda: {n.get_name() for n in find(main, "label") if n.get_name().startswith(CLOCK)}
     ticks, sound = clock(), record(1.5)
     ticks |= until(lambda: clock() - ticks, 2)
-    streams = len(run("pactl", "list", "short", "sink-inputs").stdout.splitlines())
     check(len(windows(text=DAWN)) == 1, "still one dawn box a second later")
-    check(streams == 1, "one stream plays (%d)" % streams)
     # On x11 the user's own clip sounds (a loud tone in XDG_DATA_HOME), else the installed adhan.
     level = rms(sound)
     check(level > 0.3 if MODE == "x11" else 0.01 < level < 0.3, "the athan sounds: RMS %.3f" % level)
