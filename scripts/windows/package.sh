@@ -24,6 +24,9 @@ out=$(realpath -m "${2:-$build}")
 cd "$top"
 export LC_ALL=C TZ=UTC
 SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || dpkg-parsechangelog -STimestamp)}
+# mingw's strip writes the current time into each program it strips, unless
+# this is set.
+export SOURCE_DATE_EPOCH
 cached() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
 version=$(cached CMAKE_PROJECT_VERSION) display=$(cached ADHAN_DISPLAY_VERSION)
 setup=adhan-clock-setup-$version.exe zip=adhan-clock-$version.zip

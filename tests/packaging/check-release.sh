@@ -15,17 +15,16 @@ v=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build-windows/CMakeCache.txt)
 bash tests/packaging/check-deb.sh "$t/a" "$v"
 localedef -i ar_SA -f UTF-8 "$t/ar_SA.UTF-8"
 (umask 077 && TZ=Asia/Riyadh LOCPATH=$t LC_ALL=ar_SA.UTF-8 bash scripts/build-release.sh "$t/b" windows)
-b=$t/b/adhan-clock/build-windows same=yes
+b=$t/b/adhan-clock/build-windows bad=()
 set -- "$t"/{a,b}/adhan-clock_"$v"_amd64.deb "$t"/{a,b}/adhan-clock-dbgsym_"$v"_amd64.deb
 for f in bin/adhan-clock.exe adhan-clock-setup-"$v".exe adhan-clock-"$v".zip SHA256SUMS; do set -- "$@" build-windows/"$f" "$b/$f"; done
 while [ $# -gt 0 ]; do
   if [ "$(sha256sum <"$1")" = "$(sha256sum <"$2")" ]; then echo "the same: ${1##*/}"; else
-    echo "DIFFERENT: $1 $2" && same=no && { diffoscope --text - "$1" "$2" | head -n 80 || true; }
+    echo "DIFFERENT: $1 $2" && bad+=("${1##*/} differs") && { diffoscope --text - "$1" "$2" | head -n 80 || true; }
   fi
   shift 2
 done
-[ $same = yes ] || fail "two builds of the same sources differ"
-(cd "$b" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS"
+(cd "$b" && sha256sum --quiet -c SHA256SUMS) || bad+=(SHA256SUMS)
 
 k=$t/key && echo "a throwaway password" >"$k.pass"
 openssl req -x509 -newkey rsa:2048 -nodes -subj "/CN=Adhan Clock test" -days 2 -keyout "$k.pem" -out "$k.crt" \
@@ -38,6 +37,7 @@ for f in stage/AdhanClock/adhan-clock.exe uninstall.exe adhan-clock-setup-"$v".e
   want=good && [ "$f" != changed.exe ] || want=bad
   osslsigncode verify -CAfile "$k.crt" -in "$t/s/$f" >"$t/log" 2>&1 && r=good || r=bad
   echo "signature of $f: $r (should be $want)"
-  [ "$r" = "$want" ] || { cat "$t/log"; fail "the signature of $f"; }
+  [ "$r" = "$want" ] || { cat "$t/log" && bad+=("the signature of $f"); }
 done
+[ ${#bad[@]} -eq 0 ] || fail "${bad[@]}"
 echo PASS
