@@ -16,7 +16,7 @@ namespace app {
 
 void setUpApplication(QApplication& app) {
     QApplication::setApplicationName(platform::applicationTitle());
-    QApplication::setApplicationVersion(QStringLiteral("1.00"));
+    QApplication::setApplicationVersion(QStringLiteral(ADHAN_DISPLAY_VERSION)); // CMakeLists.txt
     QApplication::setDesktopFileName(QStringLiteral("com.example.AdhanClock"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/portrait.png")));
     // Menus and message boxes open right-to-left only when the whole

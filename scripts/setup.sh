@@ -44,6 +44,9 @@ packages=(
   python3-pefile
   # fuzzing the parsers and the sanitizer build (clang and libFuzzer), time zones
   clang-14 libclang-rt-14-dev tzdata
+  # releases: the Debian package build, comparing two builds, signing and checking
+  # Windows files, reading the uninstaller out of the setup program
+  debhelper strip-nondeterminism diffoscope-minimal osslsigncode openssl 7zip
 )
 
 export DEBIAN_FRONTEND=noninteractive

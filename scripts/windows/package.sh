@@ -1,15 +1,48 @@
 #!/usr/bin/env bash
-# Makes, from build-windows/ (scripts/windows/build.sh), the Arabic setup
-# program build-windows/adhan-clock-setup-1.0.0.0.exe and a portable
-# build-windows/adhan-clock-1.0.0.0.zip of the same files.
+# Makes, from a Windows build folder (build-windows/, made by
+# scripts/windows/build.sh), the Arabic setup program
+# adhan-clock-setup-<version>.exe and a portable adhan-clock-<version>.zip of
+# the same files, and SHA256SUMS for the two, in OUT (the build folder unless
+# given). The version is the CMake project's.
+#
+# The same build makes the same bytes: every file is dated SOURCE_DATE_EPOCH
+# (as in build.sh) and has the same permissions, the zip holds them in one
+# order with its times in UTC, and NSIS adds no time of its own.
+#
+# With a code-signing key, adhan-clock.exe, the uninstaller inside the setup
+# program and the setup program are signed (scripts/windows/sign.sh):
+#   ADHAN_SIGN_PKCS12          the certificate and its key, a PKCS#12 file
+#   ADHAN_SIGN_PASSWORD_FILE   a file holding its password
+#   ADHAN_SIGN_TIMESTAMP_URL   a time-stamp server (RFC 3161); optional
+# Without one nothing is signed and nothing else changes.
+#
+#   package.sh [BUILD_DIR [OUT]]
 set -euo pipefail
-cd "$(dirname "$0")/../.."
-out=$PWD/build-windows
+top=$(realpath "$(dirname "$0")/../..")
+build=$(realpath "${1:-$top/build-windows}")
+out=$(realpath -m "${2:-$build}")
+cd "$top"
+export LC_ALL=C TZ=UTC
+SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct 2>/dev/null || dpkg-parsechangelog -STimestamp)}
+# mingw's strip writes the current time into each program it strips, unless
+# this is set.
+export SOURCE_DATE_EPOCH
+cached() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
+version=$(cached CMAKE_PROJECT_VERSION) display=$(cached ADHAN_DISPLAY_VERSION)
+setup=adhan-clock-setup-$version.exe zip=adhan-clock-$version.zip
+sign=()
+if [ -n "${ADHAN_SIGN_PKCS12:-}" ]; then
+  sign=(bash "$PWD/scripts/windows/sign.sh")
+fi
+
 stage=$out/stage/AdhanClock
-rm -rf "$out/stage"
-cmake --install "$out" --prefix "$stage" >/dev/null
+rm -rf "$out/stage" && mkdir -p "$out"
+cmake --install "$build" --prefix "$stage" >/dev/null
 # Symbols stay in the build tree; the installed files go without them.
 find "$stage" -name "*.dll" -o -name "*.exe" | xargs x86_64-w64-mingw32-strip --strip-unneeded
+[ ${#sign[@]} -eq 0 ] || "${sign[@]}" "$stage/adhan-clock.exe"
+chmod -R u=rwX,go=rX "$stage"
+find "$stage" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 
 # The uninstaller deletes exactly the files installed, then their folders.
 (
@@ -19,8 +52,15 @@ find "$stage" -name "*.dll" -o -name "*.exe" | xargs x86_64-w64-mingw32-strip --
 ) >"$out/stage/files.nsh"
 
 makensis -V2 -INPUTCHARSET UTF8 -DSTAGE="$stage" -DFILES="$out/stage/files.nsh" \
-  -DICON="$out/resources/portrait.ico" -DSIZE_KB="$(du -sk "$stage" | cut -f1)" \
-  -DOUTFILE="$out/adhan-clock-setup-1.0.0.0.exe" scripts/windows/setup.nsi
-rm -f "$out/adhan-clock-1.0.0.0.zip"
-(cd "$out/stage" && cmake -E tar cf "$out/adhan-clock-1.0.0.0.zip" --format=zip AdhanClock)
-ls -l "$out/adhan-clock-setup-1.0.0.0.exe" "$out/adhan-clock-1.0.0.0.zip" | awk '{print $5, $9}'
+  -DICON="$build/resources/portrait.ico" -DSIZE_KB="$(du -sk "$stage" | cut -f1)" \
+  -DVERSION="$version" -DDISPLAY_VERSION="$display" ${sign:+-DSIGN="${sign[*]}"} \
+  -DOUTFILE="$out/$setup" scripts/windows/setup.nsi
+[ ${#sign[@]} -eq 0 ] || "${sign[@]}" "$out/$setup"
+rm -f "$out/$zip"
+# Python's zip keeps only each file's time and permissions (no access time,
+# no owner, which others keep).
+(cd "$out/stage" && find AdhanClock -type f | sort | /usr/bin/python3 -c 'import sys, zipfile
+with zipfile.ZipFile(sys.argv[1], "w", zipfile.ZIP_DEFLATED) as z:
+    for name in sys.stdin.read().splitlines(): z.write(name)' "$out/$zip")
+(cd "$out" && sha256sum "$setup" "$zip" >SHA256SUMS)
+ls -l "$out/$setup" "$out/$zip" | awk '{print $5, $9}'

@@ -9,6 +9,8 @@
 ;   FILES    an include file deleting each of them (for the uninstaller)
 ;   ICON     the program's icon
 ;   OUTFILE  the setup program to write
+;   VERSION, DISPLAY_VERSION  the project's version, 1.0.0.0 and "1.00"
+;   SIGN     when a key is given, the command that signs a program in place
 Unicode true
 Target amd64-unicode
 ManifestDPIAware true
@@ -28,7 +30,7 @@ Name "${NAME}"
 OutFile "${OUTFILE}"
 InstallDir "$PROGRAMFILES64\AdhanClock"
 InstallDirRegKey HKLM "${KEY}" "InstallLocation"
-BrandingText "${NAME} 1.00"
+BrandingText "${NAME} ${DISPLAY_VERSION}"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
@@ -43,11 +45,16 @@ BrandingText "${NAME} 1.00"
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "Arabic"
 
-VIProductVersion 1.0.0.0
-VIFileVersion 1.0.0.0
+!ifdef SIGN
+  ; The uninstaller is made here, signed, and carried inside the setup program.
+  !uninstfinalize '${SIGN} "%1"' = 0
+!endif
+
+VIProductVersion ${VERSION}
+VIFileVersion ${VERSION}
 VIAddVersionKey /LANG=${LANG_ARABIC} "ProductName" "${NAME}"
-VIAddVersionKey /LANG=${LANG_ARABIC} "ProductVersion" "1.00"
-VIAddVersionKey /LANG=${LANG_ARABIC} "FileVersion" "1.00"
+VIAddVersionKey /LANG=${LANG_ARABIC} "ProductVersion" "${DISPLAY_VERSION}"
+VIAddVersionKey /LANG=${LANG_ARABIC} "FileVersion" "${DISPLAY_VERSION}"
 VIAddVersionKey /LANG=${LANG_ARABIC} "FileDescription" "${NAME}"
 VIAddVersionKey /LANG=${LANG_ARABIC} "CompanyName" "${MAKER}"
 VIAddVersionKey /LANG=${LANG_ARABIC} "LegalCopyright" "${MAKER}"
@@ -82,7 +89,7 @@ Section "${NAME}" Program
   ; Made anew below only if the user keeps it.
   Delete "$SMSTARTUP\${NAME}.lnk"
   WriteRegStr HKLM "${KEY}" "DisplayName" "${NAME}"
-  WriteRegStr HKLM "${KEY}" "DisplayVersion" "1.00"
+  WriteRegStr HKLM "${KEY}" "DisplayVersion" "${DISPLAY_VERSION}"
   WriteRegStr HKLM "${KEY}" "DisplayIcon" "$INSTDIR\${EXE}"
   WriteRegStr HKLM "${KEY}" "Publisher" "${MAKER}"
   WriteRegStr HKLM "${KEY}" "InstallLocation" "$INSTDIR"

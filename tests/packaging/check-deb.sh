@@ -1,19 +1,22 @@
 #!/usr/bin/env bash
-# Makes the Debian package with cpack from the build tree and checks it without
-# installing it: lintian (down to its notes, which name missing hardening and
-# stripping), the files it holds, Depends (and that apt resolves them), and the
-# desktop entries and metainfo through their validators.
+# Checks the Debian packages that dpkg-buildpackage made into DIR
+# (scripts/build-release.sh) without installing them: lintian on the .changes,
+# which names the .dsc and both .debs (down to its notes, which name missing
+# hardening), the files the package holds, its conffile and -dbgsym package,
+# Depends (and that apt resolves them), and the desktop entries and metainfo
+# through their validators.
 #
-#   check-deb.sh BUILD_DIR APP_ID VERSION
+#   check-deb.sh DIR VERSION
 set -euo pipefail
-build=$1 id=$2 version=$3
+dir=$1 version=$2 id=com.example.AdhanClock
 fail() { echo "FAIL: $*" >&2; exit 1; }
 tmp=$(mktemp -d) && trap 'rm -rf "$tmp"' EXIT
-rm -f "$build"/adhan-clock*.debug # the install in cpack makes them anew
-cpack -G DEB --config "$build/CPackConfig.cmake" -B "$tmp" >"$tmp/log" 2>&1 || { cat "$tmp/log"; fail cpack; }
-deb=$tmp/adhan-clock_${version}_amd64.deb r=$tmp/root
-echo "== lintian $(basename "$deb")"
-lintian --pedantic --display-info --fail-on error,warning,info,pedantic "$deb" || fail lintian
+changes=$dir/adhan-clock_${version}_amd64.changes deb=$dir/adhan-clock_${version}_amd64.deb r=$tmp/root
+for f in adhan-clock_"$version".dsc adhan-clock{,-dbgsym}_"${version}"_amd64.deb; do
+  grep -q " $f\$" "$changes" || fail "$(basename "$changes") does not name $f"
+done
+echo "== lintian $(basename "$changes")"
+lintian --pedantic --display-info --fail-on error,warning,info,pedantic "$changes" || fail lintian
 dpkg-deb -x "$deb" "$r"
 icons=$(for s in 16 32 48 64 128 256; do echo "usr/share/icons/hicolor/${s}x$s/apps/adhan-clock.png"; done)
 for f in usr/bin/adhan-clock usr/libexec/adhan-clock/adhan-clock-player usr/share/man/{,ar/}man1/adhan-clock.1.gz \
@@ -21,6 +24,7 @@ for f in usr/bin/adhan-clock usr/libexec/adhan-clock/adhan-clock-player usr/shar
   {usr/share/applications,etc/xdg/autostart}/"$id".desktop; do
   [ -f "$r/$f" ] || fail "the package lacks /$f"
 done
+[ "$(dpkg-deb -I "$deb" conffiles)" = "/etc/xdg/autostart/$id.desktop" ] || fail "conffiles: $(dpkg-deb -I "$deb" conffiles)"
 dep=$(dpkg-deb -f "$deb" Depends) && echo "Depends: $dep"
 [[ ", $dep," == *", qt6-wayland,"* && $dep != *qt6-qpa-plugins* ]] || fail "Depends is wrong: $dep"
 apt-get install --simulate "$deb" >"$tmp/log" 2>&1 || { cat "$tmp/log"; fail "apt cannot resolve Depends"; }

@@ -1,6 +1,10 @@
 #pragma once
 
+// Not for moc: uic writes this header while moc runs, and what moc writes
+// must not depend on which of the two was first.
+#ifndef Q_MOC_RUN
 #include "ui_Form2.h"
+#endif
 
 #include <QObject>
 #include <QPointer>

@@ -4,7 +4,11 @@
 #include "clock/ClockView.h"
 #include "platform/RegionalFormat.h"
 
+// Not for moc: uic writes this header while moc runs, and what moc writes
+// must not depend on which of the two was first.
+#ifndef Q_MOC_RUN
 #include "ui_Form1.h"
+#endif
 
 #include <QMainWindow>
 
