@@ -33,7 +33,7 @@ packages=(
   # making the athan clip
   espeak-ng lame
   # packaging and checking the desktop files: .deb dependencies, validators
-  dpkg-dev desktop-file-utils appstream lintian
+  dpkg-dev lintian
   # tests: reading the windows' accessibility tree from outside, as a screen reader does
   at-spi2-core dbus-daemon dbus-bin gir1.2-atspi-2.0 python3-gi
   # Windows: the cross compiler, the program's icon, Wine to run it (with the

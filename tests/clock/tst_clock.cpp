@@ -171,20 +171,13 @@ private slots:
                  "12:00:00 ص" + r.monday.addDays(7).toString("dd/MM/yyyy"));
     }
 
-    // The real clock reads the local date and time: here three hours ahead of
-    // UTC, and five and a half. Last, as it changes the time zone.
-    void realClock_data() {
-        QTest::addColumn<int>("minutes"); // ahead of UTC
-        QTest::newRow("Asia/Riyadh") << 180;
-        QTest::newRow("Asia/Kolkata") << 330;
-    }
+    // The real clock reads the local date and time, here five and a half hours
+    // ahead of UTC. Last, as it changes the time zone.
     void realClock() {
-        QFETCH(int, minutes);
-        qputenv("TZ", QTest::currentDataTag());
+        qputenv("TZ", "Asia/Kolkata");
         const QDateTime now = platform::SystemClock::instance().now();
         const QDateTime read(now.date(), now.time(), Qt::UTC); // as the labels show it
-        QVERIFY2(qAbs(read.secsTo(QDateTime::currentDateTimeUtc().addSecs(minutes * 60))) <= 1,
-                 qPrintable(read.toString(Qt::ISODate)));
+        QVERIFY(qAbs(read.secsTo(QDateTime::currentDateTimeUtc().addSecs(330 * 60))) <= 1);
     }
 };
 

@@ -13,7 +13,6 @@ from gi.repository import Atspi, Gio, GLib  # noqa: E402
 from outside import MODE, PROGRAM, WORK, TITLE, DAWN, FAREWELL, check, until, run, launch, ended, record, \
     rms, opened, outcome, programs  # noqa: E402
 
-CLOCK = "الساعة "
 WATCHER = ("org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher", "org.kde.StatusNotifierWatcher")
 
 
@@ -82,12 +81,6 @@ def prop(dest, path, iface, name):
     return dbus(dest, path, "org.freedesktop.DBus.Properties", "Get", iface, name)[0]
 
 
-def opaque(width, height, argb):  # the size of an icon's opaque part (Qt pads icons to squares)
-    dots = [i for i in range(min(width * height, len(argb) // 4)) if argb[4 * i] > 127]
-    xs, ys = {i % width for i in dots} or {-1}, {i // width for i in dots} or {-1}
-    return max(xs) - min(xs) + 1, max(ys) - min(ys) + 1
-
-
 def first_start():  # the program, then a second start in the same session
     first = start()
     icons = {"x11": lambda: run("xwininfo", "-name", "panel", "-tree").stdout.count('("adhan-clock" '),
@@ -110,14 +103,11 @@ def desktop():
     first = first_start()
     main = windows("frame", TITLE)[0]
     alert = box("Project1", DAWN, 12)
-    clock = lambda: {n.get_name() for n in find(main, "label") if n.get_name().startswith(CLOCK)}
-    ticks, sound = clock(), record(1.5)
-    ticks |= until(lambda: clock() - ticks, 2)
+    sound = record(1.5)
     check(len(windows(text=DAWN)) == 1, "still one dawn box a second later")
     # On x11 the user's own clip sounds (a loud tone in XDG_DATA_HOME), else the installed adhan.
     level = rms(sound)
     check(level > 0.3 if MODE == "x11" else 0.01 < level < 0.3, "the athan sounds: RMS %.3f" % level)
-    check(len(ticks) >= 2, "the clock goes on while the box is open: %s" % sorted(ticks))
     press(alert, "push button", "حسنًا")  # Qt's own words are Arabic too
     check(until(lambda: not windows(text=DAWN), 3), "OK closes the dawn box")
     check(until(lambda: not run("pactl", "list", "short", "sink-inputs").stdout, 40), "the athan plays to its end")
@@ -138,9 +128,6 @@ def sni():
     name, _, path = prop(*WATCHER, "RegisteredStatusNotifierItems")[0].partition("/")
     path, iface = "/" + (path or "StatusNotifierItem"), "org.kde.StatusNotifierItem"
     check("".join((tip := prop(name, path, iface, "ToolTip"))[2:]) == TITLE, "its ToolTip %r says %r" % (tip, TITLE))
-    pixmaps = [(w, h, opaque(w, h, argb)) for w, h, argb in prop(name, path, iface, "IconPixmap")]
-    check(pixmaps and all(abs(3 * w - 2 * h) <= 3 and h > 10 for _, _, (w, h) in pixmaps),
-          "its IconPixmap shows the 100x150 portrait scaled: %s" % pixmaps)
     shown = lambda: [w.get_name() for w in windows("frame")]
     before, _, _ = shown(), dbus(name, path, iface, "Activate", 0, 0), time.sleep(1)
     check(first.poll() is None and shown() == before, "Activate changes nothing: windows %s" % before)

@@ -19,9 +19,8 @@ b=$t/b/adhan-clock/build-windows bad=()
 set -- "$t"/{a,b}/adhan-clock_"$v"_amd64.deb "$t"/{a,b}/adhan-clock-dbgsym_"$v"_amd64.deb
 for f in bin/adhan-clock.exe adhan-clock-setup-"$v".exe adhan-clock-"$v".zip SHA256SUMS; do set -- "$@" build-windows/"$f" "$b/$f"; done
 while [ $# -gt 0 ]; do
-  if [ "$(sha256sum <"$1")" = "$(sha256sum <"$2")" ]; then echo "the same: ${1##*/}"; else
-    echo "DIFFERENT: $1 $2" && bad+=("${1##*/} differs") && { diffoscope --text - "$1" "$2" | head -n 80 || true; }
-  fi
+  [ "$(sha256sum <"$1")" = "$(sha256sum <"$2")" ] ||
+    { bad+=("${1##*/} differs") && echo "DIFFERENT: $1 $2" && { diffoscope --text - "$1" "$2" | head -n 80 || true; }; }
   shift 2
 done
 (cd "$b" && sha256sum --quiet -c SHA256SUMS) || bad+=(SHA256SUMS)

@@ -7,8 +7,8 @@
 # are read as a Windows user copies them: Ctrl+C.
 # With "install", the setup program beside build-windows/bin in a fresh
 # prefix instead: its language, installed silently twice, an upgrade keeping
-# the Startup shortcut away, a running copy keeping an install off, the
-# installed program's farewell, and the uninstaller.
+# the Startup shortcut away, a running copy keeping an install off, and the
+# uninstaller.
 #   drive.py wine|install PROGRAM.exe WORKDIR
 import getpass, os, re, subprocess as sp, sys
 
@@ -50,8 +50,7 @@ def scenario():
     check(rms(sound) > 0.3, "the user's own adhan sounds: RMS %.3f of %d samples" % (rms(sound), len(sound)))
     text = box_text(boxes[0])
     check(all(t in text for t in (DAWN, "Project1", "حسنًا")), "the box says %r, its button Arabic: %r" % (DAWN, text))
-    run("xdotool", "key", "Return")
-    check(until(lambda: not windows("Project1"), 5), "Return closes it")
+    run("xdotool", "key", "Return")  # closes it, or the click below would not reach the window
 
     run("xdotool", "mousemove", "--window", main[0], "264", "226", "click", "1")  # the site's button
     until(opened, 10)
@@ -102,13 +101,10 @@ def install():
               ("Publisher", "الدرفاني"))), round + ": the uninstall entry %r" % values)
     os.remove(links[1])  # the user takes it out of the Startup folder
     check(setup() == 0 and not os.path.exists(links[1]), "an upgrade keeps it out")
-    p = launch([WINE, home + "adhan-clock.exe"], "09:00:00")
-    main = until(lambda: windows(TITLE), 30)
-    check(main, "the installed program shows its window", True)
+    launch([WINE, home + "adhan-clock.exe"], "09:00:00")
+    check(until(lambda: windows(TITLE), 30), "the installed program shows its window", True)
     check(setup() == 2, "an install while it runs stops, asking for it to be closed")
-    run("xdotool", "mousemove", "--window", main[0], "56", "226", "click", "1")  # Exit, then OK
-    until(lambda: windows("مكتبة الدرفاني للمعلومات الدينية"), 10), run("xdotool", "key", "Return")
-    check(until(lambda: p.poll() is not None, 10) and p.poll() == 0, "a run that played nothing ends with 0 (%s)" % p.poll())
+    run(WINE, "taskkill", "/f", "/im", "adhan-clock.exe")
     os.remove(WORK + "/entry.reg")
     open(home + "mine.mp3", "w").write("the user's")
     run(WINE, home + "uninstall.exe", "/S")

@@ -37,8 +37,7 @@ fi
 # Under Wine 8 a process that has decoded audio through Media Foundation dies
 # of SIGSEGV in Wine's own teardown once it has ended. A test program's
 # results are out by then: its totals decide.
-out=$(mktemp)
-trap 'rm -f "$out"' EXIT
+out=$(mktemp) && trap 'rm -f "$out"' EXIT
 status=0
 "${wine[@]}" "$@" | tee "$out" || status=${PIPESTATUS[0]}
 if [ "$status" = 139 ] && grep -aqE '^Totals: [0-9]+ passed, 0 failed' "$out"; then
