@@ -31,7 +31,7 @@ packages=(
   weston haskell-gtk-sni-tray-utils faketime
   pulseaudio pulseaudio-utils sox libsox-fmt-mp3
   # making the athan clip
-  espeak-ng lame
+  espeak-ng praat lame
   # packaging and checking the desktop files: .deb dependencies, validators
   dpkg-dev lintian
   # tests: reading the windows' accessibility tree from outside, as a screen reader does
