@@ -1,77 +1,99 @@
 #!/usr/bin/env bash
-# Builds resources/athan.mp3: the sound played at prayer time.
+# Makes resources/athan.mp3, the adhan the program plays, from the words in
+# resources/athan.txt and the melodies below: espeak-ng speaks each phrase from
+# its phonemes (athan-voice.py), Praat sings it by overlap-add, holding its long
+# vowels on the notes of its melody (athan-sing.praat), and sox lays the phrases
+# end to end with a breath between them, in a small room, peaking at -1 dBFS;
+# lame encodes it as mono MP3.
 #
-# Everything is made here: synthesised Arabic speech (espeak-ng) saying
-# "الله أكبر" twice, a pause, then twice again, laid over a soft sine drone
-# (sox), normalised to about -1 dBFS and encoded as mono MP3 with lame.
-# No sound card is needed; all work goes through files in a temporary directory.
+# The same bytes on any machine, in any folder, time zone or locale: nothing
+# depends on the clock or the folder, sox dithers with a fixed seed (-R) and
+# lame writes no tag. Needs the Debian packages espeak-ng, praat, sox, lame
+# (scripts/setup.sh installs them).
 #
-# The output is byte-reproducible: sox runs with -R (fixed dither seed) and
-# lame writes no ID3 tag and nothing that depends on the time of the run.
-#
-# Needs the Debian packages espeak-ng, sox, lame.
+#   make-athan.sh [OUT]      (default: resources/athan.mp3)
 set -euo pipefail
-
-here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-out="${here}/athan.mp3"
-
-for tool in espeak-ng sox lame; do
-    command -v "$tool" >/dev/null 2>&1 || { echo "make-athan.sh: '$tool' not found" >&2; exit 1; }
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+out=$(realpath -m "${1:-$here/athan.mp3}")
+for tool in praat sox lame python3; do
+  command -v "$tool" >/dev/null || { echo "make-athan.sh: '$tool' not found" >&2 && exit 1; }
 done
-
-tmp="$(mktemp -d)"
+export LC_ALL=C.UTF-8 TZ=UTC
+tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 
-export LC_ALL=C.UTF-8
-rate=22050
-phrase="الله أكبر"
+# The melody of each line of athan.txt, in maqam Bayati on D (1 is the tonic,
+# 5 the fifth, 8 the octave): a token for each vowel of its phonemes. "5~6~5"
+# is a melisma held on one vowel, "5:" one held note, a plain "5" a short
+# syllable. Each phrase rises and falls back at its close; later repeats sit
+# higher. See athan-voice.py for the note lengths.
+cat >"$tmp/melodies" <<'MELODIES'
+# Al-laa-hu ak-bar       (a a: u a a)
+1 1~3~4~3 3 3 4~3~2~1
+1 3~4~5~4 4 4 5~4~3~2
+3 4~5~6~5 5 5 6~5~4~3
+3 5~6~8~6 5 5 4~3~2~1
+# ash-ha-du an laa i-laa-ha il-lal-laah
+1 3 3 4 5~4 4 5~6~5 4 4 3 4~3~2~1
+3 5 5 6 8~6 6 8~9~8 6 6 5 6~5~4~3
+# ash-ha-du an-na mu-ham-ma-dar ra-suu-lul-laah
+3 4 4 5 5 5 6 6 5 5 6~5 5 6~5~4~3
+5 6 6 8 8 8 9 9 8 8 9~8 8 9~8~6~5
+# ash-ha-du an-na a-liy-yan wa-liy-yul-laah
+3 4 4 5 5 6~5 5 5 5 6 6 6~5~4~3
+5 6 6 8 8 9~8 8 8 8 9 9 9~8~6~5
+# hay-ya a-las-sa-laah
+5: 5 6 6 5 6~8~6~5
+8: 8 9 9 8 9~10~9~8
+# hay-ya a-la l-fa-laah
+5: 5 6 6 5 6~8~6~4
+8: 8 9 9 8 9~10~8~6
+# hay-ya a-la khay-ril a-mal
+5: 5 6 6 8~6 6 5 6~5~4~3
+8: 8 9 9 10~9 9 8 9~8~6~5
+# Al-laa-hu ak-bar
+5 6~8~9~8 8 8 6~5~4~3
+3 5~6~5~4 4 4 3~2~1
+# laa i-laa-ha il-lal-laah  (a: i a: a i a a:)
+4~5 5 6~5 4 4 3 4~3~2~1
+3~4 4 5~4 3 3 2 3~2~1~1
+MELODIES
 
-# 1. The spoken phrase: slow, a little low, one take reused for every repeat.
-espeak-ng -v ar -s 75 -p 35 -a 180 -w "$tmp/phrase-raw.wav" "$phrase"
-# Trim the synthesiser's own leading/trailing silence and give it a soft hall.
-sox -R "$tmp/phrase-raw.wav" -r "$rate" -c 1 -b 16 "$tmp/phrase.wav" \
-    silence 1 0.02 0.5% reverse silence 1 0.02 0.5% reverse \
-    gain -6 pad 0 0.6 reverb 40 50 70 100 10 0
+python3 "$here/athan-voice.py" "$here/athan.txt" "$tmp/melodies" "$tmp"
+count=$(find "$tmp" -name "*.PitchTier" | wc -l)
+praat --run "$here/athan-sing.praat" "$tmp" "$count"
 
-# Silences of a few lengths, same format as the phrase.
-mksil() { sox -R -n -r "$rate" -c 1 -b 16 "$tmp/$1.wav" trim 0 "$2"; }
-mksil lead 3.0
-mksil gap 1.2
-mksil pause 4.0
-mksil tail 6.0
-
-# 2. The voice track: lead-in, phrase x2, pause, phrase x2, tail.
-sox -R "$tmp/lead.wav" \
-    "$tmp/phrase.wav" "$tmp/gap.wav" "$tmp/phrase.wav" \
-    "$tmp/pause.wav" \
-    "$tmp/phrase.wav" "$tmp/gap.wav" "$tmp/phrase.wav" \
-    "$tmp/tail.wav" \
-    "$tmp/voice.wav"
-
-len="$(soxi -D "$tmp/voice.wav")"
-
-# 3. A gentle drone under the voice: A2 and its fifth with a slow swell,
-#    faded in and out, well below the voice level.
-sox -R -n -r "$rate" -c 1 -b 16 "$tmp/drone.wav" \
-    synth "$len" sine 110 sine 165 sine 220 \
-    remix - tremolo 0.15 30 lowpass 900 \
-    vol 0.08 fade q 2.0 "$len" 3.0
-
-# 4. Mix, normalise to -1 dBFS, keep it mono.
-sox -R -m -v 0.5 "$tmp/voice.wav" -v 0.5 "$tmp/drone.wav" \
-    -r "$rate" -c 1 -b 16 "$tmp/mix.wav" norm -1
-
-# 5. Encode. --noreplaygain and no ID3 tags keep the file free of anything
-#    that could change between runs.
-#    At 44.1 kHz (MPEG-1, 1152 samples a frame), not 22.05 kHz (MPEG-2, 576):
-#    lame's Info header names the encoder delay (576 + 529 samples), which
-#    decoders cut from the start for gapless playback. In 576-sample frames
-#    that cut swallows the whole first audio frame, and GStreamer's mpg123
-#    decoder then asks for an empty buffer and logs a CRITICAL line at every
-#    play. The header itself stays: the player reads the stream length it
-#    announces to tell a clip cut short.
-lame --quiet --noreplaygain -m m -b 96 --resample 44.1 \
-    "$tmp/mix.wav" "$tmp/athan.mp3"
-
+# The phrases in order, a breath between them: shorter between the two
+# halves of a pair, longer before a new phrase.
+parts=() previous=
+for n in $(seq "$count"); do
+  words=$(grep -v '^#' "$here/athan.txt" | grep . | sed -n "${n}p" | cut -f1)
+  if [ "$n" -gt 1 ]; then
+    [ "$words" = "$previous" ] && parts+=("$tmp/breath.wav") || parts+=("$tmp/pause.wav")
+  fi
+  parts+=("$tmp/sung-$n.wav") previous=$words
+done
+rate=$(soxi -r "$tmp/sung-1.wav")
+sox -R -n -r "$rate" -c 1 "$tmp/breath.wav" trim 0 1.6
+sox -R -n -r "$rate" -c 1 "$tmp/pause.wav" trim 0 2.4
+# The voice from its first sound on, in a small room, then a little silence;
+# at 44.1 kHz, as encoded below.
+sox -R "${parts[@]}" -e floating-point -b 32 "$tmp/voice.wav" silence 1 0.01 0.5% \
+  reverb 25 50 40 100 0 0 pad 0.05 1.5 rate 44100
+# At 44.1 kHz (MPEG-1, 1152 samples a frame), not 22.05 kHz (MPEG-2, 576):
+# lame's Info header names the encoder delay (576 + 529 samples), which
+# decoders cut from the start. In 576-sample frames that cut swallows the whole
+# first frame, and GStreamer's mpg123 decoder then logs a CRITICAL line at
+# every play. The header stays: the player reads the length it announces to
+# tell a clip cut short.
+encode() {
+  sox -R "$tmp/voice.wav" -b 16 "$tmp/voice-16.wav" norm "$1"
+  lame --quiet --noreplaygain -m m -b 64 "$tmp/voice-16.wav" "$tmp/athan.mp3"
+}
+# Encoding moves the peak a little: encoded once, the peak as decoded sets
+# the level of the second, so that the clip peaks at -1 dBFS.
+encode -1
+peak=$(sox "$tmp/athan.mp3" -n stats 2>&1 | awk '/^Pk lev dB/ {print $4}')
+encode "$(awk -v p="$peak" 'BEGIN {printf "%.2f", -2 - p}')"
 mv -f "$tmp/athan.mp3" "$out"
 echo "wrote $out"

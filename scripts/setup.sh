@@ -20,6 +20,8 @@ packages=(
   # audio playback through Qt Multimedia's GStreamer backend
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-pulseaudio
   gstreamer1.0-alsa
+  # tests: decoding the adhan as the program does, outside it
+  gstreamer1.0-tools
   # fonts the windows ask for (Arabic faces, serif, sans)
   fonts-noto-core fonts-hosny-amiri fonts-liberation2 fontconfig
   # desktop: opening web addresses
