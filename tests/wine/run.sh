@@ -11,11 +11,11 @@ lang=${ADHAN_WINE_LANG:-ar_SA.UTF-8}
 export WINEPREFIX=${ADHAN_WINEPREFIX:-${ADHAN_SERVICES_DIR:-/tmp}/wine}${ADHAN_WINE_LANG:+-$lang}
 # Wine takes the user's locale from the C library's, which must be there.
 export LOCPATH="$WINEPREFIX-locale"
-[ -d "$LOCPATH/$lang" ] || (mkdir -p "$LOCPATH" && localedef -i "${lang%%.*}" -f UTF-8 "$LOCPATH/$lang")
 export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
 wine=(env -u LC_ALL -u LC_TIME LANG="$lang" /usr/lib/wine/wine64)
 {
-  flock 9
+  flock 9 # runs side by side make the locale and the prefix once
+  [ -d "$LOCPATH/$lang" ] || (mkdir -p "$LOCPATH" && localedef -i "${lang%%.*}" -f UTF-8 "$LOCPATH/$lang")
   if [ ! -f "$WINEPREFIX/.ready" ]; then
     LD_PRELOAD= "${wine[@]}" wineboot -i >/dev/null 2>&1 # made on the real clock
     "${wine[@]}" reg add 'HKCU\Control Panel\International' /v sTimeFormat /d "hh:mm:ss tt" /f >/dev/null 2>&1
