@@ -1,10 +1,9 @@
 // The real main and About windows on a clock the test moves: the alarm on the
-// real timers with its box left open, the switch, the About window, leaving
-// (and a refused component call), and, on a real display, the rendered window.
+// real timers with its box left open, the switch, the links, the About window,
+// and, on a real display, the rendered window.
 #include "app/Startup.h"
 #include "components/ClipPlayer.h"
 #include "components/DispatchIds.h"
-#include "platform/ErrorReport.h"
 #include "platform/SecondBeat.h"
 #include "shell/Module1.h"
 #include "tests/support/FakeClock.h"
@@ -18,8 +17,6 @@
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QtTest>
-
-using platform::CallKind;
 
 namespace {
 // Answers message boxes as they come, recording "text|title|button|note" for each. A
@@ -58,8 +55,6 @@ QRect inkBox(const QImage& img, const QRect& area) {
         }
     return box;
 }
-const QString kFarewell =
-    "الدرفاني يتمنى لكم الفائدة ويسألكم الدعاء|مكتبة الدرفاني للمعلومات الدينية|حسنًا|";
 } // namespace
 
 class WindowTest : public QObject {
@@ -83,37 +78,6 @@ private slots:
         app::setUpApplication(*qApp);
         w_ = std::make_unique<Form1>(clock_, platform::RegionalFormat::forLocale("ar_SA.UTF-8"));
         w_->setBeat(&beat_);
-        // A child run (see leaving): press a button, or fail a component call,
-        // printing each box shown.
-        const QString how = qEnvironmentVariable("ADHAN_CHILD");
-        if (how.isEmpty())
-            return;
-        auto* boxes = new BoxAnswerer;
-        boxes->closeWhen = [boxes] {
-            return std::printf("box:%s\n", boxes->seen.back().toUtf8().constData()) > 0;
-        };
-        if (how == u"fail")
-            platform::runHandler([this] { platform::callMethod(*c().time1, dispid::kLabelText); });
-        static_cast<QAbstractButton*>(control(how))->click();
-    }
-
-    // Leaving from the About window (the farewell, then status 0), and a failed
-    // call (the error report, then status 3), each in a child run.
-    void leaving() {
-        for (auto [how, status, box] : {std::tuple{"Form2.Command4", 0, kFarewell},
-                                        {"fail", 3,
-                                         "Run-time error '438':  Object doesn't support this "
-                                         "property or method|Project1|حسنًا|"}}) {
-            QProcess child;
-            qputenv("ADHAN_CHILD", how); // the child's, which takes this environment
-            child.start(QCoreApplication::applicationFilePath(), {"about"});
-            QVERIFY(child.waitForFinished(30000));
-            const QString out = QString(child.readAllStandardOutput()).remove(u'\r');
-            QCOMPARE(child.exitCode(), status);
-            QVERIFY2(!out.contains("Totals:"), "the run went on");
-            QCOMPARE(out.split(u'\n').filter(QRegularExpression("^box:")),
-                     QStringList{"box:" + box});
-        }
     }
 
     // Each link opens its site, through the desktop's handling of addresses.
