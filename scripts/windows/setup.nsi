@@ -159,10 +159,12 @@ Function StartupChoice
 FunctionEnd
 
 ; The uninstaller's mode is the one its entry was written under; run
-; without it, that of the install in its own folder.
+; without it, that of the install in its own folder ($INSTDIR until the
+; mode sets it).
 Function un.onInit
+  StrCpy $1 $INSTDIR
   !insertmacro MULTIUSER_UNINIT
   ReadRegStr $0 HKCU "${KEY}" "InstallLocation"
-  StrCmp $0 $EXEDIR 0 +2
+  StrCmp $0 $1 0 +2
   Call un.MultiUser.InstallMode.CurrentUser
 FunctionEnd
