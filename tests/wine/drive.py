@@ -137,10 +137,12 @@ def install():
         check(setup() == 2, mode + ": an install while it runs stops, asking for it to be closed")
         run(WINE, "taskkill", "/f", "/im", "adhan-clock.exe")
         open(home + "mine.mp3", "w").write("the user's")
+        both = i == 0 or setup("/AllUsers") == 0  # one user's uninstaller leaves an install for all alone
         run(WINE, home + "uninstall.exe", "/S")
         check(until(lambda: not os.path.exists(home + "adhan-clock.exe") and not any(map(os.path.exists, links))
-                    and not entry(hive), 30) and os.listdir(home) == ["mine.mp3"],
-              mode + ": the silent uninstall leaves no file, shortcut or entry of its own, but the user's: %s" % os.listdir(home))
+                    and not entry(hive), 30) and os.listdir(home) == ["mine.mp3"] and both and (i == 0 or entry(hive2)),
+              mode + ": the silent uninstall removes its files, shortcuts and entry, not the user's (%s) nor another "
+              "install" % os.listdir(home))
 
 
 outcome(install if MODE == "install" else scenario)
