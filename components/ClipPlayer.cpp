@@ -34,15 +34,26 @@ DispatchResult ClipPlayer::invoke(std::int32_t id, CallKind kind, const QVariant
 
 QStringList ClipPlayer::dataDirectories() {
     // The user's own clip comes first: adhan-clock/ in the user's data folder,
-    // then in those of every user of the machine; the installed clip last. On
-    // Linux: XDG_DATA_HOME (else ~/.local/share), then XDG_DATA_DIRS (else
-    // /usr/local/share, /usr/share). On Windows: the user's AppData\Local,
-    // then ProgramData, which no upgrade or uninstall of the program touches.
+    // then in those of every user of the machine; then the folder the program
+    // was started from (a copy run from elsewhere); the installed clip last,
+    // whatever the start folder (a shortcut starts the program in its own
+    // folder). On Linux: XDG_DATA_HOME (else ~/.local/share), then
+    // XDG_DATA_DIRS (else /usr/local/share, /usr/share). On Windows: the
+    // user's AppData\Local, then ProgramData, which no upgrade or uninstall
+    // of the program touches.
+    const QString installed = installedDirectory();
+    const QString programDir = QCoreApplication::applicationDirPath();
     QStringList dirs;
     for (const QString& dir :
-         QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
-        dirs += QDir(dir).filePath(QStringLiteral("adhan-clock"));
-    dirs += installedDirectory();
+         QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation)) {
+        // Qt counts the program's own folder among the machine's on Windows.
+        const QString clean = QDir::cleanPath(dir);
+        if (clean != programDir && !clean.startsWith(programDir + u'/'))
+            dirs += QDir(clean).filePath(QStringLiteral("adhan-clock"));
+    }
+    dirs.removeAll(installed);
+    dirs += QDir::currentPath();
+    dirs += installed;
     dirs.removeDuplicates();
     return dirs;
 }
@@ -53,8 +64,6 @@ QString ClipPlayer::resolve(const QString& clip) {
     const QFileInfo direct(clip);
     if (direct.isAbsolute())
         return direct.exists() ? direct.absoluteFilePath() : QString();
-    if (direct.exists())
-        return direct.absoluteFilePath();
     for (const QString& dir : dataDirectories()) {
         const QFileInfo f(QDir(dir).filePath(clip));
         if (f.exists())
@@ -141,10 +150,8 @@ void ClipPlayer::play() {
     const auto native = [](const QString& p) { return QDir::toNativeSeparators(p); };
     const QString path = resolve(source_);
     if (path.isEmpty()) {
-        QStringList places{QDir::currentPath()};
-        places += dataDirectories();
         complain(QStringLiteral("cannot play %1: no such file (looked in %2)")
-                     .arg(native(source_), native(places.join(QStringLiteral(", ")))));
+                     .arg(native(source_), native(dataDirectories().join(QStringLiteral(", ")))));
         return;
     }
     const QFileInfo info(path);

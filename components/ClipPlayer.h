@@ -23,8 +23,8 @@ public:
                                     const QVariantList& args) override;
 
     QString source() const { return source_; }
-    // Where a bare clip name is looked for after the current directory, in
-    // order: the user's own clip, the system's, the one installed.
+    // Where a bare clip name is looked for, in order: the user's own clip,
+    // the machine's, the start folder's, the one installed.
     static QStringList dataDirectories();
     // The file a clip name stands for, or an empty string when none exists.
     static QString resolve(const QString& clip);

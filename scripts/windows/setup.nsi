@@ -1,7 +1,11 @@
-; The Windows setup program: installs the program for every user of the
-; machine under Program Files, with a Start-menu shortcut and, unless the
-; user declines it, a Startup shortcut, so that the clock starts at every
-; login. An upgrade keeps the user's choice: without a Startup shortcut
+; The Windows setup program: on Windows 10 1809 or later, installs the
+; program for every user of the machine under Program Files, or for the user
+; alone under %LOCALAPPDATA%\Programs (NSIS's MultiUser: a user who is not an
+; administrator gets that; an administrator chooses on a page, or with
+; /AllUsers or /CurrentUser), with a Start-menu shortcut and, unless the user
+; declines it, a Startup shortcut, so that the clock starts at every login;
+; the shortcuts and the uninstall entry go where the mode puts them (SHCTX).
+; An upgrade keeps the mode and the user's choice: without a Startup shortcut
 ; (declined, or taken out of the Startup folder) it makes none. The
 ; uninstaller leaves what the user put into the program's folder, and so the
 ; folder. Made by scripts/windows/package.sh, which defines:
@@ -14,10 +18,7 @@
 Unicode true
 Target amd64-unicode
 ManifestDPIAware true
-RequestExecutionLevel admin
 SetCompressor /SOLID lzma
-
-!include "MUI2.nsh"
 
 !define NAME "نيسمور"
 !define EXE "adhan-clock.exe"
@@ -28,15 +29,32 @@ SetCompressor /SOLID lzma
 
 Name "${NAME}"
 OutFile "${OUTFILE}"
-InstallDir "$PROGRAMFILES64\AdhanClock"
-InstallDirRegKey HKLM "${KEY}" "InstallLocation"
 BrandingText "${NAME} ${DISPLAY_VERSION}"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
 !define MUI_COMPONENTSPAGE_NODESC
+
+!define MULTIUSER_EXECUTIONLEVEL Highest
+!define MULTIUSER_MUI
+!define MULTIUSER_INSTALLMODE_COMMANDLINE
+!define MULTIUSER_USE_PROGRAMFILES64
+!define MULTIUSER_INSTALLMODE_INSTDIR "AdhanClock"
+; An earlier install's folder and mode: its uninstall entry, under HKLM for
+; every user, under HKCU for one.
+!define MULTIUSER_INSTALLMODE_INSTDIR_REGISTRY_KEY "${KEY}"
+!define MULTIUSER_INSTALLMODE_INSTDIR_REGISTRY_VALUENAME "InstallLocation"
+!define MULTIUSER_INSTALLMODE_DEFAULT_REGISTRY_KEY "${KEY}"
+!define MULTIUSER_INSTALLMODE_DEFAULT_REGISTRY_VALUENAME "InstallLocation"
+!define MULTIUSER_INSTALLMODE_FUNCTION StartupChoice
+!define MULTIUSER_INIT_TEXT_ALLUSERSNOTPOSSIBLE \
+  "لا يملك حسابك صلاحية تنصيب ${NAME} لكل مستخدمي هذا الحاسوب."
+!include "MultiUser.nsh"
+!include "WinVer.nsh"
+
 !insertmacro MUI_PAGE_WELCOME
+!insertmacro MULTIUSER_PAGE_INSTALLMODE
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
@@ -80,7 +98,6 @@ FunctionEnd
 
 Section "${NAME}" Program
   SectionIn RO
-  SetShellVarContext all
   Call CloseRunning
   SetOutPath "$INSTDIR"
   File /r "${STAGE}/*.*"
@@ -88,25 +105,23 @@ Section "${NAME}" Program
   CreateShortcut "$SMPROGRAMS\${NAME}.lnk" "$INSTDIR\${EXE}"
   ; Made anew below only if the user keeps it.
   Delete "$SMSTARTUP\${NAME}.lnk"
-  WriteRegStr HKLM "${KEY}" "DisplayName" "${NAME}"
-  WriteRegStr HKLM "${KEY}" "DisplayVersion" "${DISPLAY_VERSION}"
-  WriteRegStr HKLM "${KEY}" "DisplayIcon" "$INSTDIR\${EXE}"
-  WriteRegStr HKLM "${KEY}" "Publisher" "${MAKER}"
-  WriteRegStr HKLM "${KEY}" "InstallLocation" "$INSTDIR"
-  WriteRegStr HKLM "${KEY}" "UninstallString" '"$INSTDIR\${UNINSTALL}"'
-  WriteRegStr HKLM "${KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALL}" /S'
-  WriteRegDWORD HKLM "${KEY}" "NoModify" 1
-  WriteRegDWORD HKLM "${KEY}" "NoRepair" 1
-  WriteRegDWORD HKLM "${KEY}" "EstimatedSize" ${SIZE_KB}
+  WriteRegStr SHCTX "${KEY}" "DisplayName" "${NAME}"
+  WriteRegStr SHCTX "${KEY}" "DisplayVersion" "${DISPLAY_VERSION}"
+  WriteRegStr SHCTX "${KEY}" "DisplayIcon" "$INSTDIR\${EXE}"
+  WriteRegStr SHCTX "${KEY}" "Publisher" "${MAKER}"
+  WriteRegStr SHCTX "${KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr SHCTX "${KEY}" "UninstallString" '"$INSTDIR\${UNINSTALL}" /$MultiUser.InstallMode'
+  WriteRegStr SHCTX "${KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALL}" /$MultiUser.InstallMode /S'
+  WriteRegDWORD SHCTX "${KEY}" "NoModify" 1
+  WriteRegDWORD SHCTX "${KEY}" "NoRepair" 1
+  WriteRegDWORD SHCTX "${KEY}" "EstimatedSize" ${SIZE_KB}
 SectionEnd
 
 Section "تشغيل البرنامج عند الدخول إلى ويندوز" Startup
-  SetShellVarContext all
   CreateShortcut "$SMSTARTUP\${NAME}.lnk" "$INSTDIR\${EXE}"
 SectionEnd
 
 Section "Uninstall"
-  SetShellVarContext all
   Call un.CloseRunning
   Delete "$SMPROGRAMS\${NAME}.lnk"
   Delete "$SMSTARTUP\${NAME}.lnk"
@@ -115,16 +130,41 @@ Section "Uninstall"
   !include "${FILES}"
   Delete "$INSTDIR\${UNINSTALL}"
   RMDir "$INSTDIR"
-  DeleteRegKey HKLM "${KEY}"
+  DeleteRegKey SHCTX "${KEY}"
 SectionEnd
 
-; Over an earlier install with no Startup shortcut, the option starts
-; unticked (and a silent install takes it so).
+; Qt 6 runs on Windows 10 1809 or later only: on an older Windows nothing is
+; installed, and a silent run ends with a status that says so.
 Function .onInit
-  SetShellVarContext all
-  ReadRegStr $0 HKLM "${KEY}" "InstallLocation"
+  ${IfNot} ${AtLeastWin10}
+  ${OrIfNot} ${AtLeastBuild} 17763
+    MessageBox MB_OK|MB_ICONSTOP \
+      "يحتاج ${NAME} إلى ويندوز 10 (الإصدار 1809) أو أحدث، فلن يُنصَّب على هذا الحاسوب." /SD IDOK
+    SetErrorLevel 3
+    Abort
+  ${EndIf}
+  !insertmacro MULTIUSER_INIT
+FunctionEnd
+
+; Called whenever the mode is set (at start, from the command line, on the
+; mode page): over an earlier install of that mode with no Startup shortcut,
+; the option starts unticked (and a silent install takes it so).
+Function StartupChoice
+  SectionSetFlags ${Startup} ${SF_SELECTED}
+  ReadRegStr $0 SHCTX "${KEY}" "InstallLocation"
   StrCmp $0 "" done
   IfFileExists "$SMSTARTUP\${NAME}.lnk" done
   SectionSetFlags ${Startup} 0
   done:
+FunctionEnd
+
+; The uninstaller's mode is the one its entry was written under; run
+; without it, that of the install in its own folder ($INSTDIR until the
+; mode sets it).
+Function un.onInit
+  StrCpy $1 $INSTDIR
+  !insertmacro MULTIUSER_UNINIT
+  ReadRegStr $0 HKCU "${KEY}" "InstallLocation"
+  StrCmp $0 $1 0 +2
+  Call un.MultiUser.InstallMode.CurrentUser
 FunctionEnd

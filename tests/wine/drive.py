@@ -3,14 +3,16 @@
 # with the tray run.sh started: its window, one clock per session, the dawn
 # box and the user's own adhan at the prayer second, its icon docked, a link
 # to the opener through Wine's browser launcher, the menu's Exit silencing the
-# adhan; then a run without Media Foundation, left by the farewell. Box texts
-# are read as a Windows user copies them: Ctrl+C.
+# adhan; then a run without Media Foundation, a planted mfplat.dll never run,
+# left by the farewell. Box texts are read as a Windows user copies them: Ctrl+C.
 # With "install", the setup program beside build-windows/bin in a fresh
-# prefix instead: its language, installed silently twice, an upgrade keeping
-# the Startup shortcut away, a running copy keeping an install off, and the
-# uninstaller.
+# prefix instead: refusing Windows 8.1, its language, then for all users and
+# for one: installed silently twice, the mode kept, an upgrade keeping the
+# Startup shortcut away, the installed program started from its shortcut
+# sounding the machine's or the user's adhan, a running copy keeping an
+# install off, and the uninstaller.
 #   drive.py wine|install PROGRAM.exe WORKDIR
-import getpass, os, re, subprocess as sp, sys
+import atexit, getpass, os, re, subprocess as sp, sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "desktop"))
 from outside import MODE, PROGRAM, WORK, TITLE, DAWN, FAREWELL, check, until, run, launch, ended, record, \
@@ -61,13 +63,20 @@ def scenario():
           "the menu's Exit (Ctrl+E) during the adhan ends it within 5 s (status %s)" % first.poll())
     check(rms(record(1)) < 0.01, "and the adhan with it")
 
-    # Without Media Foundation (Windows N): the sunset box at its second, silent, and why said once.
-    for dll in ("mfplat", "mfplay"):  # disabled for this program alone
-        run(WINE, "reg", "add", r"HKCU\Software\Wine\AppDefaults\adhan-clock.exe\DllOverrides", "/v", dll, "/d", "", "/f")
+    # Without Media Foundation (Windows N): the sunset box at its second, silent, and why said once; an
+    # mfplat.dll planted beside the program (the one place Wine looks for a DLL it has its own of) never run.
+    planted = os.path.dirname(PROGRAM) + "/mfplat.dll"
+    sp.run(["x86_64-w64-mingw32-gcc-posix", "-shared", "-o", planted, "-x", "c", "-"], text=True, check=True,
+           input='#include <windows.h>\nBOOL WINAPI DllMain(HINSTANCE h, DWORD r, void *p) { return r != 1 || CloseHandle('
+           'CreateFileA("Z:%s/planted-ran", GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0)); }' % WORK)
+    atexit.register(os.remove, planted)
+    for dll in ("mfplat", "mfplay"):  # Wine's own kept from this program alone: a native one only
+        run(WINE, "reg", "add", r"HKCU\Software\Wine\AppDefaults\adhan-clock.exe\DllOverrides", "/v", dll, "/d", "n", "/f")
     quiet = launch([WINE, PROGRAM], "17:17:50")
     main = until(lambda: windows(TITLE), 30)
     boxes = until(lambda: windows("Project1"), 20)
-    check(len(main) == len(boxes) == 1 and rms(record(1)) < 0.01, "without Media Foundation: the box, silent", True)
+    check(len(main) == len(boxes) == 1 and rms(record(1)) < 0.01 and not os.path.exists(WORK + "/planted-ran"),
+          "without Media Foundation: the box, silent, the planted mfplat.dll not run", True)
     run("xdotool", "windowfocus", "--sync", boxes[0], "key", "Return")
     run("xdotool", "mousemove", "--window", main[0], "56", "226", "click", "1")  # Exit
     farewell = until(lambda: windows("مكتبة الدرفاني للمعلومات الدينية"), 10)
@@ -81,36 +90,59 @@ def scenario():
 
 def install():
     drive_c = os.environ["ADHAN_WINEPREFIX"] + "/drive_c/"
-    home, menu = drive_c + "Program Files/AdhanClock/", drive_c + "ProgramData/Microsoft/Windows/Start Menu/Programs/"
-    links = [menu + TITLE + ".lnk", menu + "StartUp/" + TITLE + ".lnk"]
-    key = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\AdhanClock"
+    user = drive_c + "users/%s/AppData/" % getpass.getuser()
+    clips = [user + "Local/adhan-clock/athan.mp3", drive_c + "ProgramData/adhan-clock/athan.mp3"]
+    menu = "Microsoft/Windows/Start Menu/Programs/"
+    modes = [("/AllUsers", drive_c + "Program Files/AdhanClock/", drive_c + "ProgramData/" + menu, "HKLM"),
+             ("/CurrentUser", user + "Local/Programs/AdhanClock/", user + "Roaming/" + menu, "HKCU")]
     setup_exe = os.path.dirname(PROGRAM) + "/../adhan-clock-setup-1.0.0.0.exe"
-    setup = lambda: sp.run([WINE, setup_exe, "/S"], capture_output=True, timeout=120).returncode
+    setup = lambda *mode: sp.run([WINE, setup_exe, "/S", *mode], capture_output=True, timeout=120).returncode
+    shortcuts = lambda menu: [menu + TITLE + ".lnk", menu + "StartUp/" + TITLE + ".lnk"]
 
-    def entry():  # the uninstall entry's values, as the registry editor exports them
-        run(WINE, "reg", "export", key, "Z:" + WORK + "/entry.reg", "/y")
-        return open(WORK + "/entry.reg", encoding="utf-16").read() if os.path.exists(WORK + "/entry.reg") else ""
+    def entry(hive):  # the uninstall entry's values, as the registry editor exports them
+        key = hive + r"\Software\Microsoft\Windows\CurrentVersion\Uninstall\AdhanClock"
+        found = run(WINE, "reg", "export", key, "Z:" + WORK + "/entry.reg", "/y").returncode == 0
+        return open(WORK + "/entry.reg", encoding="utf-16").read() if found else ""
+    sp.run([WINE, "winecfg", "-v", "win81"], capture_output=True, timeout=120)  # the prefix is made first
+    launch([WINE, setup_exe], "09:00:00", WINEDEBUG="+msgbox")  # Wine's trace has the box's text
+    said = lambda: re.sub(r"\\([0-9a-f]{4})", lambda m: chr(int(m[1], 16)), open(WORK + "/program-0.log", errors="replace").read())
+    check(until(lambda: windows("تنصيب " + TITLE), 60) and "ويندوز 10 (الإصدار 1809)" in until(said, 5),
+          "on Windows 8.1 the setup program says in a box, in Arabic, why it cannot install: %r" % said())
+    run(WINE, "taskkill", "/f", "/im", os.path.basename(setup_exe))
+    check(setup() == 3 and not os.path.exists(modes[0][1]), "and a silent run installs nothing, with status 3")
+    run(WINE, "winecfg", "-v", "win10")
     launch([WINE, setup_exe], "09:00:00")
     check(until(lambda: windows("تنصيب " + TITLE), 60), "the setup program's window speaks Arabic")
     run(WINE, "taskkill", "/f", "/im", os.path.basename(setup_exe))
-    for round in ("a silent install", "a second one over it"):
-        check(setup() == 0 and os.path.exists(home + "adhan-clock.exe") and all(map(os.path.exists, links)),
-              round + ": the program under Program Files, its Start-menu and Startup shortcuts", True)
-        values = entry()
-        check(all('"%s"="%s"' % v in values for v in (("DisplayName", TITLE), ("DisplayVersion", "1.00"),
-              ("Publisher", "الدرفاني"))), round + ": the uninstall entry %r" % values)
-    os.remove(links[1])  # the user takes it out of the Startup folder
-    check(setup() == 0 and not os.path.exists(links[1]), "an upgrade keeps it out")
-    launch([WINE, home + "adhan-clock.exe"], "09:00:00")
-    check(until(lambda: windows(TITLE), 30), "the installed program shows its window", True)
-    check(setup() == 2, "an install while it runs stops, asking for it to be closed")
-    run(WINE, "taskkill", "/f", "/im", "adhan-clock.exe")
-    os.remove(WORK + "/entry.reg")
-    open(home + "mine.mp3", "w").write("the user's")
-    run(WINE, home + "uninstall.exe", "/S")
-    check(until(lambda: not os.path.exists(home + "adhan-clock.exe") and not any(map(os.path.exists, links))
-                and not entry(), 30) and os.listdir(home) == ["mine.mp3"],
-          "the silent uninstall leaves no file, shortcut or entry of its own, and the user's file: %s" % os.listdir(home))
+    for i, (mode, home, menu, hive) in enumerate(modes):
+        links, (_, home2, menu2, hive2) = shortcuts(menu), modes[1 - i]
+        for args, round in (([mode], mode + ": a silent install"), ([], mode + ": a second one over it, not told the mode")):
+            check(setup(*args) == 0 and os.path.exists(home + "adhan-clock.exe") and all(map(os.path.exists, links))
+                  and not os.path.exists(home2 + "adhan-clock.exe") and not any(map(os.path.exists, shortcuts(menu2)))
+                  and not entry(hive2), round + ": the program, its shortcuts there, and not the other mode's", True)
+            values = entry(hive)
+            check(all('"%s"="%s"' % v in values for v in (("DisplayName", TITLE), ("DisplayVersion", "1.00"),
+                  ("Publisher", "الدرفاني"))), round + ": the uninstall entry under " + hive + " %r" % values)
+        os.remove(links[1])  # the user takes it out of the Startup folder
+        check(setup() == 0 and not os.path.exists(links[1]), mode + ": an upgrade keeps it out")
+        # The user's adhan (AppData) before the machine's (ProgramData) before its own, the start folder its own.
+        for clip, volume in ((clips[1], "1"),) if i == 0 else ((clips[0], "1"), (clips[1], "0")):
+            os.makedirs(os.path.dirname(clip), exist_ok=True)
+            run("sox", "-n", "-r", "44100", clip, "synth", "20", "sine", "440", "vol", volume)
+        launch([WINE, "start", "/unix", links[0]], "05:05:50")
+        boxes = until(lambda: windows("Project1"), 30)
+        loud = until(lambda: rms(record(1)) > 0.3, 5)  # a second of it within 5 s (its start may lag the box)
+        check(len(boxes) == 1 and loud and "حسنًا" in box_text(boxes[0]), mode + ": from its Start-menu "
+              "shortcut, the installed program sounds the %s tone, its box's button Arabic" % ("machine's", "user's")[i], True)
+        check(setup() == 2, mode + ": an install while it runs stops, asking for it to be closed")
+        run(WINE, "taskkill", "/f", "/im", "adhan-clock.exe")
+        open(home + "mine.mp3", "w").write("the user's")
+        both = i == 0 or setup("/AllUsers") == 0  # one user's uninstaller leaves an install for all alone
+        run(WINE, home + "uninstall.exe", "/S")
+        check(until(lambda: not os.path.exists(home + "adhan-clock.exe") and not any(map(os.path.exists, links))
+                    and not entry(hive), 30) and os.listdir(home) == ["mine.mp3"] and both and (i == 0 or entry(hive2)),
+              mode + ": the silent uninstall removes its files, shortcuts and entry, not the user's (%s) nor another "
+              "install" % os.listdir(home))
 
 
 outcome(install if MODE == "install" else scenario)

@@ -3,7 +3,7 @@
 # version record (Explorer's details, Task Manager's Startup list), the icon,
 # the manifest, and the libraries it needs to start at all.
 #   pe.py PROGRAM.exe
-import pefile, sys
+import pefile, re, sys
 
 pe = pefile.PE(sys.argv[1])
 res = {e.id: e.directory.entries[0].directory.entries[0].data.struct for e in pe.DIRECTORY_ENTRY_RESOURCE.entries}
@@ -17,10 +17,9 @@ wrong = [what for what, ok in [
      "FileVersion": "1.00", "ProductVersion": "1.00", "ProductName": "Project1"}),
     ("version 1.0.0.0", (f.FileVersionMS, f.FileVersionLS, f.ProductVersionMS, f.ProductVersionLS) == (65536, 0) * 2),
     ("icons of 16, 32, 48, 256 pixels", sorted(group[6 + 14 * i] or 256 for i in range(group[4])) == [16, 32, 48, 256]),
-    ("manifest %r" % data(24), all(s in data(24).decode() for s in (
-        'level="asInvoker"', "35138b9a-5d96-4fbd-8e2d-a2440225f93a", "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38",
-        "1f676c76-80e1-4239-95bb-83d0f6d0da78", "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a", ">PerMonitorV2",
-        ">UTF-8</activeCodePage>"))),
+    ("manifest %r" % data(24), re.findall("supportedOS Id=.{(.*?)}", data(24).decode()) == [
+        "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"] and all(s in data(24).decode() for s in (  # Windows 10 and 11 only
+        'level="asInvoker"', ">PerMonitorV2", ">UTF-8</activeCodePage>"))),
     ("starts without Media Foundation", not {d.dll.lower() for d in pe.DIRECTORY_ENTRY_IMPORT} & {b"mfplat.dll",
                                                                                           b"mfplay.dll"})] if not ok]
 print("\n".join("FAIL " + w for w in wrong) or "all checks passed")
