@@ -9,8 +9,11 @@
 # (as in build.sh) and has the same permissions, the zip holds them in one
 # order with its times in UTC, and NSIS adds no time of its own.
 #
-# With a code-signing key, adhan-clock.exe, the uninstaller inside the setup
-# program and the setup program are signed (scripts/windows/sign.sh):
+# With a code-signing key, every program file is signed (scripts/windows/sign.sh):
+# each .exe and .dll installed (the program, Qt's libraries and plugins, the
+# compiler's run-time libraries), the NSIS plugins the setup program unpacks
+# and loads while it runs (copies of Debian's, signed here, in stage/plugins),
+# the uninstaller inside the setup program, and the setup program itself:
 #   ADHAN_SIGN_PKCS12          the certificate and its key, a PKCS#12 file
 #   ADHAN_SIGN_PASSWORD_FILE   a file holding its password
 #   ADHAN_SIGN_TIMESTAMP_URL   a time-stamp server (RFC 3161); optional
@@ -40,7 +43,13 @@ rm -rf "$out/stage" && mkdir -p "$out"
 cmake --install "$build" --prefix "$stage" >/dev/null
 # Symbols stay in the build tree; the installed files go without them.
 find "$stage" -name "*.dll" -o -name "*.exe" | xargs x86_64-w64-mingw32-strip --strip-unneeded
-[ ${#sign[@]} -eq 0 ] || "${sign[@]}" "$stage/adhan-clock.exe"
+if [ ${#sign[@]} -gt 0 ]; then
+  # Every plugin of the setup program's target, so that whichever the script
+  # calls is signed; Debian's own files stay as they are.
+  plugins=$out/stage/plugins
+  mkdir "$plugins" && cp /usr/share/nsis/Plugins/amd64-unicode/*.dll "$plugins"
+  find "$stage" "$plugins" \( -iname "*.dll" -o -iname "*.exe" \) -print0 | sort -z | xargs -0 -n1 "${sign[@]}"
+fi
 chmod -R u=rwX,go=rX "$stage"
 find "$stage" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 
@@ -53,7 +62,7 @@ find "$stage" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 
 makensis -V2 -INPUTCHARSET UTF8 -DSTAGE="$stage" -DFILES="$out/stage/files.nsh" \
   -DICON="$build/resources/portrait.ico" -DSIZE_KB="$(du -sk "$stage" | cut -f1)" \
-  -DVERSION="$version" -DDISPLAY_VERSION="$display" ${sign:+-DSIGN="${sign[*]}"} \
+  -DVERSION="$version" -DDISPLAY_VERSION="$display" ${sign:+-DSIGN="${sign[*]}" -DPLUGINS="$plugins"} \
   -DOUTFILE="$out/$setup" scripts/windows/setup.nsi
 [ ${#sign[@]} -eq 0 ] || "${sign[@]}" "$out/$setup"
 rm -f "$out/$zip"

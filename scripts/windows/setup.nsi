@@ -15,8 +15,13 @@
 ;   OUTFILE  the setup program to write
 ;   VERSION, DISPLAY_VERSION  the project's version, 1.0.0.0 and "1.00"
 ;   SIGN     when a key is given, the command that signs a program in place
+;   PLUGINS  with SIGN, a folder of signed copies of NSIS's plugins
 Unicode true
 Target amd64-unicode
+!ifdef PLUGINS
+  ; Taken before NSIS's own: the setup program carries the signed copies.
+  !addplugindir /amd64-unicode "${PLUGINS}"
+!endif
 ManifestDPIAware true
 SetCompressor /SOLID lzma
 

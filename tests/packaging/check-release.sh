@@ -23,18 +23,27 @@ while [ $# -gt 0 ]; do
     { bad+=("${1##*/} differs") && echo "DIFFERENT: $1 $2" && { diffoscope --text - "$1" "$2" | head -n 80 || true; }; }
   shift 2
 done
-(cd "$b" && sha256sum --quiet -c SHA256SUMS) || bad+=(SHA256SUMS)
+# SHA256SUMS names both downloads, and each sum holds, unsigned and signed.
+sums() { [ "$(awk '{print $2}' "$1/SHA256SUMS" | sort | tr '\n' ' ')" = "adhan-clock-$v.zip adhan-clock-setup-$v.exe " ] &&
+  (cd "$1" && sha256sum --quiet -c SHA256SUMS) || bad+=("SHA256SUMS in $1"); }
+sums "$b"
 
 k=$t/key && echo "a throwaway password" >"$k.pass"
 openssl req -x509 -newkey rsa:2048 -nodes -subj "/CN=Adhan Clock test" -days 2 -keyout "$k.pem" -out "$k.crt" \
   -addext extendedKeyUsage=codeSigning 2>/dev/null
 openssl pkcs12 -export -inkey "$k.pem" -in "$k.crt" -passout "file:$k.pass" -out "$k.p12"
 ADHAN_SIGN_PKCS12=$k.p12 ADHAN_SIGN_PASSWORD_FILE=$k.pass bash scripts/windows/package.sh "$b" "$t/s" >/dev/null
-7zz e -o"$t/s" "$t/s/adhan-clock-setup-$v.exe" uninstall.exe >/dev/null
+sums "$t/s"
+# Every program file in both downloads, the uninstaller and the NSIS plugins
+# the setup program unpacks ($PLUGINSDIR) among them, is signed with SHA-256.
+7zz x -o"$t/s/x" "$t/s/adhan-clock-setup-$v.exe" >/dev/null && 7zz x -o"$t/s/z" "$t/s/adhan-clock-$v.zip" >/dev/null
 cp "$t/s/adhan-clock-setup-$v.exe" "$t/s/changed.exe" && printf X | dd of="$t/s/changed.exe" bs=1 seek=4096 conv=notrunc 2>/dev/null
-for f in stage/AdhanClock/adhan-clock.exe uninstall.exe adhan-clock-setup-"$v".exe changed.exe; do
+set -- $(cd "$t/s" && find x z -iname "*.exe" -o -iname "*.dll" | sort) adhan-clock-setup-"$v".exe changed.exe
+[ $# -ge 25 ] || bad+=("only $# program files in the downloads")
+for f; do
   want=good && [ "$f" != changed.exe ] || want=bad
-  osslsigncode verify -CAfile "$k.crt" -in "$t/s/$f" >"$t/log" 2>&1 && r=good || r=bad
+  osslsigncode verify -CAfile "$k.crt" -in "$t/s/$f" >"$t/log" 2>&1 &&
+    [ "$(awk '/digest algorithm/ {print $NF}' "$t/log" | sort -u)" = SHA256 ] && r=good || r=bad
   echo "signature of $f: $r (should be $want)"
   [ "$r" = "$want" ] || { cat "$t/log" && bad+=("the signature of $f"); }
 done
