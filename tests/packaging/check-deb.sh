@@ -14,7 +14,6 @@ tmp=$(mktemp -d) && trap 'rm -rf "$tmp"' EXIT
 changes=$dir/adhan-clock_${version}_amd64.changes deb=$dir/adhan-clock_${version}_amd64.deb r=$tmp/root
 grep -q " adhan-clock_$version.dsc\$" "$changes" && grep -q " adhan-clock-dbgsym_${version}_amd64.deb\$" "$changes" ||
   fail "$(basename "$changes") names no .dsc or no -dbgsym package"
-echo "== lintian $(basename "$changes")"
 lintian --pedantic --display-info --fail-on error,warning,info,pedantic "$changes" || fail lintian
 dpkg-deb -x "$deb" "$r"
 icons=$(for s in 16 32 48 64 128 256; do echo "usr/share/icons/hicolor/${s}x$s/apps/adhan-clock.png"; done)

@@ -44,8 +44,7 @@ for f; do
   want=good && [ "$f" != changed.exe ] || want=bad
   osslsigncode verify -CAfile "$k.crt" -in "$t/s/$f" >"$t/log" 2>&1 &&
     [ "$(awk '/digest algorithm/ {print $NF}' "$t/log" | sort -u)" = SHA256 ] && r=good || r=bad
-  echo "signature of $f: $r (should be $want)"
-  [ "$r" = "$want" ] || { cat "$t/log" && bad+=("the signature of $f"); }
+  [ "$r" = "$want" ] || { cat "$t/log" && bad+=("the signature of $f: $r, should be $want"); }
 done
 [ ${#bad[@]} -eq 0 ] || fail "${bad[@]}"
 echo PASS
