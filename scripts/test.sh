@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test, in three builds: gcc with warnings as
 # errors and Debian's hardening flags; clang under AddressSanitizer and
-# UndefinedBehaviorSanitizer, which also holds the fuzz targets; and the
+# UndefinedBehaviorSanitizer, which also holds the fuzz target; and the
 # Windows build (scripts/windows/build.sh), whose tests run under Wine; then
 # the release is built again elsewhere and compared, and its packages and
 # signatures checked (tests/packaging/check-release.sh). Ends with one line:
