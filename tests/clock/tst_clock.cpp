@@ -62,7 +62,6 @@ struct AlarmRow {
 // clang-format off
 const QList<AlarmRow> kAlarms{
     {"dawn, once", "05:05:58", kDefaults, {1, 0, 0, 1, 1}, 0, {F + "05:06:00 ص"}},
-    {"sunset", "17:17:59", kDefaults, {1, 1}, 0, {M + "05:18:00 م"}},
     {"morning is not evening", "05:17:59", kDefaults, {1, 1}, 0, {}},
     {"same time, slot order", "05:05:59", {"05:06:00 ص", "05:06:00 ص"}, {1}, 0, {F + "05:06:00 ص", D + "05:06:00 ص"}},
     {"near misses", "05:05:59", {"5:06:00 ص", "05:06 ص", "05:06:00"}, {1}, 0, {}},

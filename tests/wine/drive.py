@@ -102,7 +102,8 @@ def install():
         return open(WORK + "/entry.reg", encoding="utf-16").read() if found else ""
     sp.run([WINE, "winecfg", "-v", "win81"], capture_output=True, timeout=120)  # the prefix is made first
     launch([WINE, setup_exe], "09:00:00", WINEDEBUG="+msgbox")  # Wine's trace has the box's text
-    said = lambda: re.sub(r"\\([0-9a-f]{4})", lambda m: chr(int(m[1], 16)), open(WORK + "/program-0.log", errors="replace").read())
+    said = lambda: "".join(re.sub(r"\\([0-9a-f]{4})", lambda m: chr(int(m[1], 16)), line) for line in
+                           open(WORK + "/program-0.log", errors="replace") if ":msgbox:" in line)
     check(until(lambda: windows("تنصيب " + TITLE), 60) and "ويندوز 10 (الإصدار 1809)" in until(said, 5),
           "on Windows 8.1 the setup program says in a box, in Arabic, why it cannot install: %r" % said())
     run(WINE, "taskkill", "/f", "/im", os.path.basename(setup_exe))
