@@ -67,7 +67,6 @@ const QList<AlarmRow> kAlarms{
     {"near misses", "05:05:59", {"5:06:00 ص", "05:06 ص", "05:06:00"}, {1}, 0, {}},
     {"ticks go on in a box", "05:05:59", {"05:06:00 ص", "05:06:02 ص"}, {1}, 3, {F + "05:06:00 ص", D + "05:06:02 ص"}},
     {"clock set back", "05:05:59", kDefaults, {1, 1, -2, 1}, 0, {F + "05:06:00 ص", F + "05:06:00 ص"}},
-    {"clock jumps over", "05:05:59", kDefaults, {2}, 0, {}},
 };
 // clang-format on
 

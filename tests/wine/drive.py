@@ -9,8 +9,8 @@
 # prefix instead: refusing Windows 8.1, its language, then for all users and
 # for one: installed silently twice, the mode kept, an upgrade keeping the
 # Startup shortcut away, the installed program started from its shortcut
-# sounding the machine's or the user's adhan, a running copy keeping an
-# install off, and the uninstaller.
+# sounding the machine's adhan and the user's (for one user, the user's), a
+# running copy keeping an install off, and the uninstaller.
 #   drive.py wine|install PROGRAM.exe WORKDIR
 import atexit, getpass, os, re, subprocess as sp, sys
 
@@ -41,7 +41,6 @@ def scenario():
     check(len(main) == 1, "the main window %r shows" % TITLE, True)
     check(until(lambda: docked() > trays, 10), "its icon docks in the tray")
     ended(launch([WINE, PROGRAM], "05:05:45"), 15, "a second start in the same session")
-    check(len(windows(TITLE)) == 1, "still one main window")
 
     boxes = until(lambda: windows("Project1"), 30)
     check(len(boxes) == 1, "one box titled Project1 at the prayer second (found %d)" % len(boxes), True)
@@ -120,17 +119,20 @@ def install():
                   ("Publisher", "الدرفاني"))), round + ": the uninstall entry under " + hive + " %r" % values)
         os.remove(links[1])  # the user takes it out of the Startup folder
         check(setup() == 0 and not os.path.exists(links[1]), mode + ": an upgrade keeps it out")
-        # The user's adhan (AppData) before the machine's (ProgramData) before its own, the start folder its own.
-        for clip, volume in ((clips[1], "1"),) if i == 0 else ((clips[0], "1"), (clips[1], "0")):
-            os.makedirs(os.path.dirname(clip), exist_ok=True)
-            run("sox", "-n", "-r", "44100", clip, "synth", "20", "sine", "440", "vol", volume)
-        launch([WINE, "start", "/unix", links[0]], "05:05:50")
-        boxes = until(lambda: windows("Project1"), 30)
-        loud = until(lambda: rms(record(1)) > 0.3, 5)  # a second of it within 5 s (its start may lag the box)
-        check(len(boxes) == 1 and loud and "حسنًا" in box_text(boxes[0]), mode + ": from its Start-menu "
-              "shortcut, the installed program sounds the %s tone, its box's button Arabic" % ("machine's", "user's")[i], True)
-        check(setup() == 2, mode + ": an install while it runs stops, asking for it to be closed")
-        run(WINE, "taskkill", "/f", "/im", "adhan-clock.exe")
+        # The user's adhan (AppData) before the machine's (ProgramData) before its own, the start folder its own:
+        # for every user, the machine's tone, then the user's over a silent machine's; for one user, the user's.
+        for put, whose in ((((clips[1], "1"),), "machine's"), (((clips[0], "1"), (clips[1], "0")), "user's"))[i:]:
+            for clip, volume in put:
+                os.makedirs(os.path.dirname(clip), exist_ok=True)
+                run("sox", "-n", "-r", "44100", clip, "synth", "20", "sine", "440", "vol", volume)
+            launch([WINE, "start", "/unix", links[0]], "05:05:50")
+            boxes = until(lambda: windows("Project1"), 30)
+            loud = until(lambda: rms(record(1)) > 0.3, 5)  # a second of it within 5 s (its start may lag the box)
+            check(len(boxes) == 1 and loud and "حسنًا" in box_text(boxes[0]), mode + ": from its Start-menu "
+                  "shortcut, the installed program sounds the %s tone, its box's button Arabic" % whose, True)
+            check(setup() == 2, mode + ": an install while it runs stops, asking for it to be closed")
+            run(WINE, "taskkill", "/f", "/im", "adhan-clock.exe")
+            until(lambda: not windows("Project1"), 5)
         open(home + "mine.mp3", "w").write("the user's")
         both = i == 0 or setup("/AllUsers") == 0  # one user's uninstaller leaves an install for all alone
         run(WINE, home + "uninstall.exe", "/S")
