@@ -7,8 +7,8 @@
 import math, os, re, subprocess as sp, sys, tempfile
 
 clip, here, work = os.path.realpath(sys.argv[1]), os.path.dirname(os.path.realpath(__file__)), tempfile.mkdtemp()
-made = sp.run("umask 077 && bash %s/../../resources/make-athan.sh made.mp3" % here, shell=True, cwd=work,
-              env=dict(os.environ, TZ="Pacific/Kiritimati", LC_ALL="C"), stdout=sp.DEVNULL)
+sp.run("umask 077 && bash %s/../../resources/make-athan.sh made.mp3" % here, shell=True, cwd=work,
+       env=dict(os.environ, TZ="Pacific/Kiritimati", LC_ALL="C"), stdout=sp.DEVNULL)
 same = os.path.exists(work + "/made.mp3") and open(work + "/made.mp3", "rb").read() == open(clip, "rb").read()
 gst = sp.run(["gst-launch-1.0", "-q", "filesrc", "location=" + clip, "!", "decodebin", "!", "fakesink"],
              capture_output=True, text=True).stderr

@@ -3,7 +3,7 @@
 # (scripts/windows/build-qt.sh, copied to another folder and run there under
 # another time zone, locale and umask) into a cache of its own, from Debian's
 # source fetched anew, and compares every DLL and plugin with the Qt the
-# builds use. About 25 minutes on two cores: run by hand, not by the test
+# builds use. About 20 minutes on two cores: run by hand, not by the test
 # command.
 #   qt-rebuild.sh [SECOND_CACHE]     (default: /var/tmp/adhan-qt-again)
 set -euo pipefail

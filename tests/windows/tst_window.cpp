@@ -78,9 +78,9 @@ private slots:
     // Every control inside its window, each that takes focus named in Arabic;
     // then what the keyboard and reading direction give the user: the menu's
     // shortcuts, Tab round each window (the times right to left), menus right
-    // to left; About shown once however often it is
-    // asked for, open while the main window still takes input; and each link
-    // opening its site through the desktop's handling of addresses.
+    // to left; About shown once however often it is asked for, open while the
+    // main window still takes input; and each link opening its site through
+    // the desktop's handling of addresses.
     void layout() {
         c().Check1->setCheckState(Qt::Checked);
         c().Command1->click();
@@ -119,7 +119,7 @@ private slots:
         for (auto [fact, got, want] : {
                  std::tuple{"menu", c().mnExit->shortcut().toString() + u' ' + c().mnAbout->shortcut().toString(), QString("Ctrl+E Ctrl+H")},
                  {"Tab", tabs(c().Check1), "Check1 Text3 Text2 Text1 Command3 Command4 Command2 Command1 Command5 Command6"},
-                 {"About's Tab", tabs(Form2::instance().controls()->Command1), "Command1 Command2 Command3 Command4"},
+                 {"About's Tab", tabs(about.Command1), "Command1 Command2 Command3 Command4"},
                  {"tray tip", shell::addedIcon(Module1::nid.hWnd, 1)->toolTip(), "نيسمور"},
                  {"menus", c().mnFile->isRightToLeft() ? "right to left" : "left to right", "right to left"},
                  {"About", QApplication::activeModalWidget() ? "modal" : "modeless", "modeless"},

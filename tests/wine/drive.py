@@ -121,8 +121,8 @@ def install():
         check(setup() == 0 and not os.path.exists(links[1]), mode + ": an upgrade keeps it out")
         # The user's adhan (AppData) before the machine's (ProgramData) before its own, the start folder its own:
         # for every user, the machine's tone, then the user's over a silent machine's; for one user, the user's.
-        for put, whose in ((((clips[1], "1"),), "machine's"), (((clips[0], "1"), (clips[1], "0")), "user's"))[i:]:
-            for clip, volume in put:
+        for put, whose in (({clips[1]: "1"}, "machine's"), ({clips[0]: "1", clips[1]: "0"}, "user's"))[i:]:
+            for clip, volume in put.items():
                 os.makedirs(os.path.dirname(clip), exist_ok=True)
                 run("sox", "-n", "-r", "44100", clip, "synth", "20", "sine", "440", "vol", volume)
             launch([WINE, "start", "/unix", links[0]], "05:05:50")
