@@ -136,10 +136,10 @@ private slots:
     }
 
     // The built-in times. The switch, by click: the fields
-    // follow at once; a time typed then is kept when it is cleared, and is what
-    // the alarm uses. Then on the real timers, the clock running at its own
-    // pace: the dawn box is left open, the clock goes on behind it, and the
-    // noon time typed for the next second brings its own box meanwhile.
+    // follow at once, and a greyed switch locks them; a time typed then is kept when it is cleared,
+    // and is what the alarm uses. Then on the real timers, the clock running at its own pace: the
+    // dawn box is left open, the clock goes on behind it, and the noon time typed for the next
+    // second brings its own box meanwhile.
     void alarm() {
         QCOMPARE(c().Text1->text() + c().Text2->text() + c().Text3->text(),
                  "05:06:00 ص11:47:00 ص05:18:00 م");
@@ -148,6 +148,9 @@ private slots:
         c().Text2->selectAll();
         for (QChar ch : QStringLiteral("05:06:01 ص"))
             QTest::sendKeyEvent(QTest::Click, c().Text2, Qt::Key_unknown, QString(ch), {});
+        c().Check1->setCheckState(Qt::PartiallyChecked); // greyed locks them, as clear does
+        QVERIFY(!c().Text1->isEnabled() && !c().Text3->isEnabled());
+        c().Check1->setCheckState(Qt::Checked);
         QTest::mouseClick(c().Check1, Qt::LeftButton);
         QVERIFY(!c().Text1->isEnabled() && !c().Text2->isEnabled());
 
