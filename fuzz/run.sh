@@ -5,7 +5,7 @@
 set -uo pipefail
 tree=$1 seconds=${2:-20} status=0
 mkdir -p "$tree/findings"
-for t in mp3_header; do
+for t in mp3_header tray_tip; do
   mkdir -p "$tree/corpus/$t"
   if "$tree/bin/fuzz_$t" -max_total_time="$seconds" -timeout=10 -max_len=4096 \
     -artifact_prefix="$tree/findings/$t-" "$tree/corpus/$t" "fuzz/corpus/$t" >"$tree/fuzz_$t.log" 2>&1; then
