@@ -133,5 +133,5 @@ platform::Dispatchable& Form1::player() {
 }
 
 void Form1::showMessage(const QString& text) {
-    platform::messageBox(this, text);
+    platform::alertBox(this, text);
 }

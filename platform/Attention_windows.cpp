@@ -1,0 +1,27 @@
+#include "Attention.h"
+
+#include <QWidget>
+
+#include <windows.h>
+
+namespace platform {
+
+void showWithoutFocus(QWidget* window) {
+    // Windows itself keeps the foreground for the program the user is in.
+    window->setAttribute(Qt::WA_ShowWithoutActivating);
+}
+
+void askForAttention(QWidget* window) {
+    // The taskbar button the user sees for the window: its own, or its
+    // owner's. It flashes until that window comes to the foreground (Qt's
+    // alert flashes a few times only), and stops when the window goes.
+    HWND button = GetAncestor(reinterpret_cast<HWND>(window->winId()), GA_ROOTOWNER);
+    FLASHWINFO flash{sizeof flash, button, FLASHW_ALL | FLASHW_TIMERNOFG, 0, 0};
+    FlashWindowEx(&flash);
+    QObject::connect(window, &QObject::destroyed, [button] {
+        FLASHWINFO stop{sizeof stop, button, FLASHW_STOP, 0, 0};
+        FlashWindowEx(&stop);
+    });
+}
+
+} // namespace platform
