@@ -42,6 +42,8 @@ packages=(
   # C library's locales for its user's), installers, and driving it from outside
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev icoutils wine wine64 locales nsis
   xdotool xclip x11-apps
+  # tests: a window manager that guards the focus, as a desktop's does (GNOME's)
+  mutter
   # tests: reading the Windows program's version record, icon and manifest
   python3-pefile
   # fuzzing the parsers and the sanitizer build (clang and libFuzzer), time zones

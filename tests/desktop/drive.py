@@ -11,15 +11,15 @@ import gi
 gi.require_version("Atspi", "2.0")
 from gi.repository import Atspi, Gio, GLib  # noqa: E402
 from outside import MODE, PROGRAM, WORK, TITLE, DAWN, FAREWELL, check, until, run, launch, ended, record, \
-    rms, opened, outcome, programs  # noqa: E402
+    rms, opened, outcome, programs, managed, busy_elsewhere  # noqa: E402
 
 WATCHER = ("org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher", "org.kde.StatusNotifierWatcher")
 
 
-def start(**extra):
+def start(clock="05:05:45" if MODE == "sni" else "05:05:52", **extra):
     # The clock a few seconds before dawn (more for the tray's scenario), Qt's
     # accessibility on, the user's own data folder.
-    return launch([PROGRAM], "05:05:45" if MODE == "sni" else "05:05:52", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
+    return launch([PROGRAM], clock, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
                   QT_QPA_PLATFORM="wayland" if MODE == "wayland" else "xcb", XDG_DATA_HOME=WORK + "/data",
                   XDG_DATA_DIRS=WORK + "/machine:/usr/share", QT_MESSAGE_PATTERN="%{type}: %{message}", **extra)
 
@@ -156,9 +156,18 @@ def stranger():
     check(open(tmp + "/heard").read() == "", "the stranger is told nothing: %r" % open(tmp + "/heard").read())
 
 
+def focus():  # under mutter: the dawn box with the clock's window minimised, the sunset box with it behind
+    for clock, minimised, what in (("05:05:52", True, "minimised"), ("17:17:52", False, "behind")):
+        program = start(clock)
+        main = until(lambda: managed(TITLE), 15)
+        check(len(main) == 1, what + ": the main window %r shows" % TITLE, True)
+        busy_elsewhere(main[0], minimised, what)
+        program.kill(), program.wait()
+
+
 for folder in ("data", "machine"):
     os.makedirs(WORK + "/%s/adhan-clock" % folder)
 MODE == "x11" and run("sox", "-n", "-r", "44100", WORK + "/data/adhan-clock/athan.mp3", "synth", "8", "sine", "440")
 MODE != "sni" and run("sox", "-n", "-r", "44100", WORK + "/machine/adhan-clock/athan.mp3", "synth", "8", "sine", "330",
                       "vol", "0.15")
-outcome(sni if MODE == "sni" else desktop)
+outcome({"sni": sni, "focus": focus}.get(MODE, desktop))

@@ -1,7 +1,7 @@
 # What both drivers of the real program share: the run's arguments, the
 # program's own texts, checks, the recording link opener and the sound heard.
 #   DRIVER MODE PROGRAM WORKDIR
-import array, glob, math, os, signal, subprocess as sp, sys, time, traceback
+import array, glob, math, os, re, signal, subprocess as sp, sys, time, traceback
 
 MODE, PROGRAM, WORK = sys.argv[1:4]
 TITLE, DAWN = "نيسمور", "حان الان موعد صلاة الفجر"
@@ -61,6 +61,35 @@ def rms(sound):
 
 def opened():  # what the link opener got, a line for each start: the argument count, then them
     return open(WORK + "/opened").read() if os.path.exists(WORK + "/opened") else ""
+
+
+# With a window manager that guards the focus: the windows it manages (all, or under a title), bottom to top.
+def managed(title=None):
+    stack = re.findall(r"0x[0-9a-f]+", run("xprop", "-root", "_NET_CLIENT_LIST_STACKING").stdout)
+    return [w for w in stack if title is None or '"%s"' % title in run("xprop", "-id", w, "WM_NAME", "_NET_WM_NAME").stdout]
+
+
+# The user works in another program's window and clicked in it last, the clock's window minimised or
+# behind it. At the prayer second the box is up, on top or asking for attention, the keyboard still
+# the user's; when the user comes to the box, it takes the keyboard and Return closes it.
+def busy_elsewhere(main, minimised, what):
+    if not managed("busy"):
+        programs.append(sp.Popen(["xmessage", "-name", "busy", "the user's own work"]))
+    user = until(lambda: managed("busy"), 10)[0]
+    run("xdotool", "windowminimize", "--sync", main) if minimised else run("xdotool", "windowactivate", "--sync", user)
+    run("xdotool", "mousemove", "--window", user, "20", "20", "click", "1")
+    box = until(lambda: managed("Project1"), 20)
+    check(len(box) == 1, what + ": the box comes up", True)
+    time.sleep(1.5)  # for it to ask
+    state = run("xprop", "-id", box[0], "_NET_WM_STATE").stdout.strip()
+    check("IsViewable" in run("xwininfo", "-id", box[0]).stdout and "HIDDEN" not in state and
+          (managed()[-1:] == box or "DEMANDS_ATTENTION" in state), what + ": it is viewable, on top or demanding "
+          "attention (%s)" % state)
+    focus = run("xdotool", "getwindowfocus").stdout.strip()
+    check(focus == str(int(user, 16)), what + ": the keyboard stays in the user's window (%s)" % focus)
+    run("xdotool", "mousemove", "--window", box[0], "10", "10", "click", "1")
+    time.sleep(0.5), run("xdotool", "key", "Return")
+    check(until(lambda: not managed("Project1"), 5), what + ": the user comes to it, and Return closes it")
 
 
 def outcome(scenario):  # runs the scenario with the recording opener first on PATH; the exit status

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Starts, for one kind of desktop, a display server of its own, a private
-# session bus with the accessibility registry, and a tray; then drives the real
-# program from outside (drive.py). Everything started is stopped on the way out;
-# the services' logs and screenshots are kept only when a check failed.
+# session bus with the accessibility registry, and a tray (for "focus", a
+# window manager that guards the focus instead); then drives the real program
+# from outside (drive.py). Everything started is stopped on the way out; the
+# services' logs and screenshots are kept only when a check failed.
 # Under Wine, the Windows program is driven by tests/wine/drive.py instead.
-#   run.sh x11|wayland|sni|wine|install PROGRAM
+#   run.sh x11|wayland|sni|focus|wine|install PROGRAM
 set -uo pipefail
 mode=${1:-} program=${2:-}
 # A folder of its own, whatever the caller's services use.
@@ -17,15 +18,17 @@ trap 'status=$?; WINEPREFIX="$ADHAN_SERVICES_DIR/wine" wineserver -k 2>/dev/null
 trap '[ -n "${driver:-}" ] && kill "$driver" 2>/dev/null; exit 143' TERM INT HUP
 
 # The sound server is the test script's; started here only when run by hand.
-[ -n "${PULSE_SERVER:-}" ] || adhan_start_sound || exit 1
+[ -n "${PULSE_SERVER:-}" ] || [ "$mode" = focus ] || adhan_start_sound || exit 1
 here=$(dirname "$0") limit=70
 case $mode in
   wayland) unset DISPLAY && adhan_start_weston && adhan_start_session_bus ;;
   x11) unset WAYLAND_DISPLAY && adhan_start_xvfb && adhan_start_session_bus && adhan_start_trayer ;;
+  focus) unset WAYLAND_DISPLAY && adhan_start_sound && adhan_start_xvfb && adhan_start_session_bus &&
+    adhan_start_mutter ;; # a sound server of its own: nobody listens
   sni) unset WAYLAND_DISPLAY && adhan_start_xvfb && adhan_start_session_bus && adhan_start_sni_host ;;
   wine | install) unset WAYLAND_DISPLAY && adhan_start_xvfb && adhan_start_trayer && here="$here/../wine" limit=160 &&
     export ADHAN_WINEPREFIX="$ADHAN_SERVICES_DIR/wine" ;; # a fresh one, on this display
-  *) echo "usage: run.sh x11|wayland|sni|wine|install PROGRAM" >&2 && false ;;
+  *) echo "usage: run.sh x11|wayland|sni|focus|wine|install PROGRAM" >&2 && false ;;
 esac || exit 1
 # In the background, so that a signal to this script is handled at once.
 timeout --kill-after=3 "$limit" /usr/bin/python3 "$here/drive.py" "$mode" "$program" "$ADHAN_SERVICES_DIR" &
