@@ -177,11 +177,9 @@ adhan_start_sni_host() {
 }
 
 # A window manager that guards the focus, as a user's desktop does: GNOME's
-# mutter on the X display, with a session bus of its own unless one is there.
+# mutter on the X display, on the session bus adhan_start_session_bus started.
 adhan_start_mutter() {
-  local bus=()
-  [ -n "${DBUS_SESSION_BUS_ADDRESS:-}" ] || bus=(dbus-run-session --)
-  "${bus[@]}" mutter --x11 --replace --sm-disable >"$ADHAN_SERVICES_DIR/mutter.log" 2>&1 &
+  mutter --x11 --replace --sm-disable >"$ADHAN_SERVICES_DIR/mutter.log" 2>&1 &
   _adhan_pids+=($!)
   _adhan_wait_for 100 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' ||
     _adhan_failed mutter "$ADHAN_SERVICES_DIR/mutter.log" || return 1

@@ -69,12 +69,12 @@ def managed(title=None):
     return [w for w in stack if title is None or '"%s"' % title in run("xprop", "-id", w, "WM_NAME", "_NET_WM_NAME").stdout]
 
 
-# The user works in another program's window and clicked in it last, the clock's window minimised or
-# behind it. At the prayer second the box is up, on top or asking for attention, the keyboard still
-# the user's; when the user comes to the box, it takes the keyboard and Return closes it.
+# The user works in another program's window (over the middle of the screen) and clicked in it last, the
+# clock's window minimised or behind it. At the prayer second the box is up, on top or asking for attention,
+# the keyboard still the user's; when the user comes to the box, it takes the keyboard and Return closes it.
 def busy_elsewhere(main, minimised, what):
     if not managed("busy"):
-        programs.append(sp.Popen(["xmessage", "-name", "busy", "the user's own work"]))
+        programs.append(sp.Popen(["xmessage", "-name", "busy", "-geometry", "900x700+190+160", "the user's own work"]))
     user = until(lambda: managed("busy"), 10)[0]
     run("xdotool", "windowminimize", "--sync", main) if minimised else run("xdotool", "windowactivate", "--sync", user)
     run("xdotool", "mousemove", "--window", user, "20", "20", "click", "1")

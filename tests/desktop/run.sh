@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Starts, for one kind of desktop, a display server of its own, a private
 # session bus with the accessibility registry, and a tray (for "focus", a
-# window manager that guards the focus instead); then drives the real program
-# from outside (drive.py). Everything started is stopped on the way out; the
-# services' logs and screenshots are kept only when a check failed.
+# window manager that guards the focus instead; for "wine", both); then
+# drives the real program from outside (drive.py). Everything started is
+# stopped on the way out; the services' logs and screenshots are kept only
+# when a check failed.
 # Under Wine, the Windows program is driven by tests/wine/drive.py instead.
 #   run.sh x11|wayland|sni|focus|wine|install PROGRAM
 set -uo pipefail
@@ -27,7 +28,8 @@ case $mode in
     adhan_start_mutter ;; # a sound server of its own: nobody listens
   sni) unset WAYLAND_DISPLAY && adhan_start_xvfb && adhan_start_session_bus && adhan_start_sni_host ;;
   wine | install) unset WAYLAND_DISPLAY && adhan_start_xvfb && adhan_start_trayer && here="$here/../wine" limit=160 &&
-    export ADHAN_WINEPREFIX="$ADHAN_SERVICES_DIR/wine" ;; # a fresh one, on this display
+    export ADHAN_WINEPREFIX="$ADHAN_SERVICES_DIR/wine" && # a fresh one, on this display
+    { [ "$mode" = install ] || { adhan_start_session_bus && adhan_start_mutter; }; } ;;
   *) echo "usage: run.sh x11|wayland|sni|focus|wine|install PROGRAM" >&2 && false ;;
 esac || exit 1
 # In the background, so that a signal to this script is handled at once.
