@@ -6,11 +6,6 @@
 
 namespace platform {
 
-void showWithoutFocus(QWidget* window) {
-    // Windows itself keeps the foreground for the program the user is in.
-    window->setAttribute(Qt::WA_ShowWithoutActivating);
-}
-
 void askForAttention(QWidget* window) {
     // The taskbar button the user sees for the window: its own, or its
     // owner's. It flashes until that window comes to the foreground (Qt's
