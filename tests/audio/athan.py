@@ -18,7 +18,8 @@ sp.run(["praat", "--run", here + "/athan.praat", work + "/clip.wav", work], chec
 pitch, level = ([float(x) for x in open(work + "/" + f).read().split()] for f in ("pitch", "intensity"))
 sp.run(["rm", "-rf", work])
 # The sung stretches: sounding (within 25 dB of the loudest) between pauses of a second or more.
-loud = "".join("x" if v > max(level) - 25 else "." for v in level)
+top = max(level)
+loud = "".join("x" if v > top - 25 else "." for v in level)
 sung = [(m.start(), m.end()) for m in re.finditer(r"x(?:x|\.{1,99}(?=x))*", loud) if m.end() - m.start() >= 10]
 energy = [10 * math.log10(sum(10 ** (v / 10) for v in level[a:b]) / (b - a)) for a, b in sung]
 # The voice's pitch in semitones: its span, and the notes held 0.6 s or more within half a semitone.
