@@ -159,6 +159,7 @@ class Vowel:
         return 0, 0
 
     def level(self, s):
+        """The level at sung second s, in dB: swelling with the vibrato, all but gone in a tahrir's break."""
         swell = SWELL_DB * self.vibrato(s)[1]
         return swell - 30 if any(b0 <= s < b1 for b0, b1 in self.breaks) else swell
 
