@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Makes resources/athan.mp3, the adhan the program plays, from the words in
 # resources/athan.txt and the melodies below: espeak-ng speaks each phrase from
-# its phonemes (athan-voice.py), Praat sings it by overlap-add, holding its long
-# vowels on the notes of its melody (athan-sing.praat), and sox lays the phrases
-# end to end with a breath between them, in a small room, peaking at -1 dBFS;
-# lame encodes it as mono MP3.
+# its phonemes and athan-voice.py plans how it is sung (its shaping parameters:
+# the timing, glides, ornaments, vibrato and the voice), Praat sings it by
+# overlap-add, holding its long vowels on the notes of its melody
+# (athan-sing.praat), and sox lays the phrases end to end with a breath between
+# them, in a hall (ROOM below), peaking at -1 dBFS; lame encodes it as mono MP3.
 #
 # The same bytes on any machine, in any folder, time zone or locale: nothing
 # depends on the clock or the folder, sox dithers with a fixed seed (-R) and
@@ -26,7 +27,7 @@ trap 'rm -rf "$tmp"' EXIT
 # 5 the fifth, 8 the octave): a token for each vowel of its phonemes. "5~6~5"
 # is a melisma held on one vowel, "5:" one held note, a plain "5" a short
 # syllable. Each phrase rises and falls back at its close; later repeats sit
-# higher. See athan-voice.py for the note lengths.
+# higher. How long each note is held, and how it is sung, is athan-voice.py's.
 cat >"$tmp/melodies" <<'MELODIES'
 # Al-laa-hu ak-bar       (a a: u a a)
 1 1~3~4~3 3 3 4~3~2~1
@@ -63,6 +64,15 @@ python3 "$here/athan-voice.py" "$here/athan.txt" "$tmp/melodies" "$tmp"
 count=$(find "$tmp" -name "*.PitchTier" | wc -l)
 praat --run "$here/athan-sing.praat" "$tmp" "$count"
 
+# The place that rings: sox's reverb (reverberance %, HF damping %, room
+# scale %, stereo depth %, pre-delay ms, wet gain dB): a hall ringing about 2.5 s
+# (RT60, the time its echo takes to fall 60 dB).
+ROOM=(reverb 60 50 100 100 20 -4)
+# Seconds of silence between the halves of a pair, before a new phrase, and
+# after the last: each long enough for the echo to fall 30 dB below the
+# loudest moment and stay there for a second.
+BREATH=2 PAUSE=2.6 TAIL=3
+
 # The phrases in order, a breath between them: shorter between the two
 # halves of a pair, longer before a new phrase.
 parts=() previous=
@@ -74,12 +84,12 @@ for n in $(seq "$count"); do
   parts+=("$tmp/sung-$n.wav") previous=$words
 done
 rate=$(soxi -r "$tmp/sung-1.wav")
-sox -R -n -r "$rate" -c 1 "$tmp/breath.wav" trim 0 1.6
-sox -R -n -r "$rate" -c 1 "$tmp/pause.wav" trim 0 2.4
-# The voice from its first sound on, in a small room, then a little silence;
-# at 44.1 kHz, as encoded below.
+sox -R -n -r "$rate" -c 1 "$tmp/breath.wav" trim 0 "$BREATH"
+sox -R -n -r "$rate" -c 1 "$tmp/pause.wav" trim 0 "$PAUSE"
+# The voice from its first sound on, in the room, ringing out after the last
+# phrase; at 44.1 kHz, as encoded below.
 sox -R "${parts[@]}" -e floating-point -b 32 "$tmp/voice.wav" silence 1 0.01 0.5% \
-  reverb 25 50 40 100 0 0 pad 0.05 1.5 rate 44100
+  pad 0 "$TAIL" "${ROOM[@]}" pad 0.05 0 rate 44100
 # At 44.1 kHz (MPEG-1, 1152 samples a frame), not 22.05 kHz (MPEG-2, 576):
 # lame's Info header names the encoder delay (576 + 529 samples), which
 # decoders cut from the start. In 576-sample frames that cut swallows the whole
