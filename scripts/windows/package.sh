@@ -17,7 +17,10 @@
 #   ADHAN_SIGN_PKCS12          the certificate and its key, a PKCS#12 file
 #   ADHAN_SIGN_PASSWORD_FILE   a file holding its password
 #   ADHAN_SIGN_TIMESTAMP_URL   a time-stamp server (RFC 3161); optional
-# Without one nothing is signed and nothing else changes.
+# Without one nothing is signed and nothing else changes. A file that cannot be
+# signed (or time-stamped, when a server is named) stops it there, with
+# sign.sh's reason: OUT then holds no setup program, zip or SHA256SUMS, old
+# or new, so that no release short of a signature is left looking whole.
 #
 #   package.sh [BUILD_DIR [OUT]]
 set -euo pipefail
@@ -39,7 +42,7 @@ if [ -n "${ADHAN_SIGN_PKCS12:-}" ]; then
 fi
 
 stage=$out/stage/AdhanClock
-rm -rf "$out/stage" && mkdir -p "$out"
+rm -rf "$out/stage" "$out/$setup" "$out/$zip" "$out/SHA256SUMS" && mkdir -p "$out"
 cmake --install "$build" --prefix "$stage" >/dev/null
 # Symbols stay in the build tree; the installed files go without them.
 find "$stage" -name "*.dll" -o -name "*.exe" | xargs x86_64-w64-mingw32-strip --strip-unneeded
@@ -48,7 +51,9 @@ if [ ${#sign[@]} -gt 0 ]; then
   # calls is signed; Debian's own files stay as they are.
   plugins=$out/stage/plugins
   mkdir "$plugins" && cp /usr/share/nsis/Plugins/amd64-unicode/*.dll "$plugins"
-  find "$stage" "$plugins" \( -iname "*.dll" -o -iname "*.exe" \) -print0 | sort -z | xargs -0 -n1 "${sign[@]}"
+  # One at a time, stopping at the first that fails.
+  while IFS= read -r -d '' f; do "${sign[@]}" "$f"; done \
+    < <(find "$stage" "$plugins" \( -iname "*.dll" -o -iname "*.exe" \) -print0 | sort -z)
 fi
 chmod -R u=rwX,go=rX "$stage"
 find "$stage" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
@@ -63,9 +68,9 @@ find "$stage" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 makensis -V2 -INPUTCHARSET UTF8 -DSTAGE="$stage" -DFILES="$out/stage/files.nsh" \
   -DICON="$build/resources/portrait.ico" -DSIZE_KB="$(du -sk "$stage" | cut -f1)" \
   -DVERSION="$version" -DDISPLAY_VERSION="$display" ${sign:+-DSIGN="${sign[*]}" -DPLUGINS="$plugins"} \
-  -DOUTFILE="$out/$setup" scripts/windows/setup.nsi
-[ ${#sign[@]} -eq 0 ] || "${sign[@]}" "$out/$setup"
-rm -f "$out/$zip"
+  -DOUTFILE="$out/stage/$setup" scripts/windows/setup.nsi
+[ ${#sign[@]} -eq 0 ] || "${sign[@]}" "$out/stage/$setup"
+mv "$out/stage/$setup" "$out/$setup"
 # Python's zip keeps only each file's time and permissions (no access time,
 # no owner, which others keep).
 (cd "$out/stage" && find AdhanClock -type f | sort | /usr/bin/python3 -c 'import sys, zipfile

@@ -41,6 +41,8 @@ BrandingText "${NAME} ${DISPLAY_VERSION}"
 !define MUI_ABORTWARNING
 !define MUI_COMPONENTSPAGE_NODESC
 
+; No more than the user has (highestAvailable in the manifest, as for the
+; uninstaller): asking for an administrator would shut out every other user.
 !define MULTIUSER_EXECUTIONLEVEL Highest
 !define MULTIUSER_MUI
 !define MULTIUSER_INSTALLMODE_COMMANDLINE
