@@ -59,8 +59,8 @@ if bash tests/packaging/check-release.sh; then
 else
   failed=$((failed + 1))
 fi
-echo "== fuzz (libFuzzer, the clip parser for a bounded time) =="
-if bash fuzz/run.sh build-asan "${FUZZ_SECONDS:-20}"; then
+echo "== fuzz (libFuzzer, the clip parser and the tray tip for a bounded time) =="
+if bash fuzz/run.sh build-asan "${FUZZ_SECONDS:-10}"; then
   passed=$((passed + 1))
 else
   failed=$((failed + 1))

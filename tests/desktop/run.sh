@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Starts, for one kind of desktop, a display server of its own, a private
-# session bus with the accessibility registry, and a tray (for "focus", a
-# window manager that guards the focus instead; for "wine", both); then
-# drives the real program from outside (drive.py). Everything started is
+# Starts, for one kind of desktop, a display server and a sound server of its
+# own, a private session bus with the accessibility registry, and a tray (for
+# "focus", a window manager that guards the focus instead; for "wine", both);
+# then drives the real program from outside (drive.py). Everything started is
 # stopped on the way out; the services' logs and screenshots are kept only
 # when a check failed.
 # Under Wine, the Windows program is driven by tests/wine/drive.py instead.
@@ -18,14 +18,13 @@ trap 'status=$?; WINEPREFIX="$ADHAN_SERVICES_DIR/wine" wineserver -k 2>/dev/null
   [ "$status" = 0 ] && rm -rf "$ADHAN_SERVICES_DIR"' EXIT
 trap '[ -n "${driver:-}" ] && kill "$driver" 2>/dev/null; exit 143' TERM INT HUP
 
-# The sound server is the test script's; started here only when run by hand.
-[ -n "${PULSE_SERVER:-}" ] || [ "$mode" = focus ] || adhan_start_sound || exit 1
+# A sound server of its own too, so that what one test hears no other plays.
+adhan_start_sound || exit 1
 here=$(dirname "$0") limit=70
 case $mode in
   wayland) unset DISPLAY && adhan_start_weston && adhan_start_session_bus ;;
   x11) unset WAYLAND_DISPLAY && adhan_start_xvfb && adhan_start_session_bus && adhan_start_trayer ;;
-  focus) unset WAYLAND_DISPLAY && adhan_start_sound && adhan_start_xvfb && adhan_start_session_bus &&
-    adhan_start_mutter ;; # a sound server of its own: nobody listens
+  focus) unset WAYLAND_DISPLAY && adhan_start_xvfb && adhan_start_session_bus && adhan_start_mutter ;;
   sni) unset WAYLAND_DISPLAY && adhan_start_xvfb && adhan_start_session_bus && adhan_start_sni_host ;;
   wine | install) unset WAYLAND_DISPLAY && adhan_start_xvfb && adhan_start_trayer && here="$here/../wine" limit=160 &&
     export ADHAN_WINEPREFIX="$ADHAN_SERVICES_DIR/wine" && # a fresh one, on this display
