@@ -11,6 +11,8 @@ fi
 packages=(
   # build
   build-essential cmake ninja-build pkg-config clang-format
+  # the test command's compiler cache (its three builds of every run)
+  ccache
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-l10n-tools
   # Qt's own words in Arabic (qtbase_ar.qm), for both platforms
   qt6-translations-l10n
