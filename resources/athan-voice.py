@@ -32,7 +32,7 @@ import re
 import sys
 import wave
 
-VOICE = b"ar+m7"  # espeak-ng's Arabic voice, its variant m7: the warmest of its men's voices
+VOICE = b"ar+robert"  # espeak-ng's Arabic voice, variant robert: the warmest with a man's formants, no treble cut
 RATE, PITCH = 80, 65  # espeak-ng's slowest rate; a low voice, near the melody
 TONIC = 146.83  # D3: a man's voice
 # Maqam Bayati on the tonic, in semitones: the second degree is a quarter tone flat.

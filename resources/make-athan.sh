@@ -65,9 +65,9 @@ count=$(find "$tmp" -name "*.PitchTier" | wc -l)
 praat --run "$here/athan-sing.praat" "$tmp" "$count"
 
 # The place that rings: sox's reverb (reverberance %, HF damping %, room
-# scale %, stereo depth %, pre-delay ms, wet gain dB): a hall ringing about 2.5 s
+# scale %, stereo depth %, pre-delay ms, wet gain dB): a hall ringing about 2.3 s
 # (RT60, the time its echo takes to fall 60 dB).
-ROOM=(reverb 60 50 100 100 20 -4)
+ROOM=(reverb 65 50 100 100 20 -4)
 # Seconds of silence between the halves of a pair, before a new phrase, and
 # after the last: each long enough for the echo to fall 30 dB below the
 # loudest moment and stay there for a second.
