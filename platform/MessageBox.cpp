@@ -23,8 +23,8 @@ void prepare(QMessageBox& box) {
 
 // A moment after a box is first exposed, which comes after the window system
 // was asked to activate it: a box that came up taking no focus takes it again
-// for whenever the user comes to it, and one that is not the active window
-// asks for the user's attention.
+// for whenever the user comes to it, and asks for the user's attention unless
+// it is where the user is.
 class OnceUp : public QObject {
 public:
     explicit OnceUp(QWidget* box) : QObject(box), box_(box) {
@@ -37,8 +37,7 @@ public:
         QTimer::singleShot(kSettleMs, this, [this] {
             box_->overrideWindowFlags(box_->windowFlags() & ~Qt::WindowDoesNotAcceptFocus);
             box_->windowHandle()->setFlags(box_->windowFlags());
-            if (!box_->isActiveWindow())
-                askForAttention(box_);
+            askForAttention(box_);
         });
         return false;
     }

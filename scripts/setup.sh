@@ -17,6 +17,8 @@ packages=(
   # Qt's own words in Arabic (qtbase_ar.qm), for both platforms
   qt6-translations-l10n
   libgl-dev
+  # X11: where the keyboard is, and asking the window manager for attention
+  libxcb1-dev
   # Wayland sessions: Qt's wayland platform plugin
   qt6-wayland
   # audio playback through Qt Multimedia's GStreamer backend
@@ -44,8 +46,9 @@ packages=(
   # C library's locales for its user's), installers, and driving it from outside
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev icoutils wine wine64 locales nsis
   xdotool xclip x11-apps
-  # tests: a window manager that guards the focus, as a desktop's does (GNOME's)
-  mutter
+  # tests: a window manager that guards the focus, as a desktop's does (GNOME's), and
+  # a user's window kept above the rest
+  mutter wmctrl
   # tests: reading the Windows program's version record, icon and manifest
   python3-pefile
   # fuzzing the parsers and the sanitizer build (clang and libFuzzer), time zones
