@@ -1,7 +1,7 @@
 # What both drivers of the real program share: the run's arguments, the
 # program's own texts, checks, the recording link opener and the sound heard.
 #   DRIVER MODE PROGRAM WORKDIR
-import array, glob, math, os, re, signal, subprocess as sp, sys, time, traceback
+import array, ctypes as c, glob, math, os, re, signal, subprocess as sp, sys, threading, time, traceback
 
 MODE, PROGRAM, WORK = sys.argv[1:4]
 TITLE, DAWN = "نيسمور", "حان الان موعد صلاة الفجر"
@@ -69,15 +69,52 @@ def managed(title=None):
     return [w for w in stack if title is None or '"%s"' % title in run("xprop", "-id", w, "WM_NAME", "_NET_WM_NAME").stdout]
 
 
-# The user works in another program's window (over the middle of the screen) and clicked in it last, the
-# clock's window minimised or behind it. At the prayer second the box is up, on top or asking for attention,
-# the keyboard still the user's; when the user comes to the box, it takes the keyboard and Return closes it.
-def busy_elsewhere(main, minimised, what):
+class _Request(c.Structure):  # an X client message: a client's request to the window manager
+    _fields_ = [("type", c.c_int), ("serial", c.c_ulong), ("sent", c.c_int), ("display", c.c_void_p),
+                ("window", c.c_ulong), ("message_type", c.c_ulong), ("format", c.c_int), ("l", c.c_long * 5)]
+
+
+class _Event(c.Union):
+    _fields_ = [("type", c.c_int), ("request", _Request), ("size", c.c_long * 24)]
+
+
+# The windows that a client has asked the window manager to mark as demanding attention since the first call,
+# heard as the window manager hears them (a manager that shows a window in full drops the mark at once).
+def asked_for_attention(asked=set()):
+    if not asked:
+        x = c.CDLL("libX11.so.6")
+        x.XOpenDisplay.restype, x.XOpenDisplay.argtypes = c.c_void_p, [c.c_char_p]
+        x.XInternAtom.restype, x.XInternAtom.argtypes = c.c_ulong, [c.c_void_p, c.c_char_p, c.c_int]
+        x.XDefaultRootWindow.restype, x.XDefaultRootWindow.argtypes = c.c_ulong, [c.c_void_p]
+        x.XSelectInput.argtypes, x.XFlush.argtypes = [c.c_void_p, c.c_ulong, c.c_long], [c.c_void_p]
+        x.XNextEvent.argtypes = [c.c_void_p, c.POINTER(_Event)]
+        d = x.XOpenDisplay(None)
+        state, attention = (x.XInternAtom(d, n, 0) for n in (b"_NET_WM_STATE", b"_NET_WM_STATE_DEMANDS_ATTENTION"))
+        x.XSelectInput(d, x.XDefaultRootWindow(d), 1 << 19), x.XFlush(d)  # SubstructureNotifyMask
+
+        def hear(e=_Event()):
+            while x.XNextEvent(d, c.byref(e)) == 0:
+                r = e.request
+                if e.type == 33 and r.message_type == state and r.l[0] == 1 and attention in (r.l[1], r.l[2]):
+                    asked.add(r.window)
+        asked.add(0), threading.Thread(target=hear, daemon=True).start()
+    return asked
+
+
+# The user works in another program's window (over the middle of the screen; `above`, kept above the others
+# as a call is) and clicked in it last, the clock's window minimised or behind it. At the prayer second the box
+# is up, above the user's window or, kept below it, marked as demanding attention (a window manager marks only
+# a window it cannot show in full); it has asked for attention, and the keyboard is still the user's. When the
+# user puts their work aside and comes to the box, it takes the keyboard and Return closes it; then the user
+# goes back to their work.
+def busy_elsewhere(main, minimised, what, above=False):
     if not managed("busy"):
         programs.append(sp.Popen(["xmessage", "-name", "busy", "-geometry", "900x700+190+160", "the user's own work"]))
     user = until(lambda: managed("busy"), 10)[0]
     run("xdotool", "windowminimize", "--sync", main) if minimised else run("xdotool", "windowactivate", "--sync", user)
+    above and run("wmctrl", "-i", "-r", user, "-b", "add,above")
     run("xdotool", "mousemove", "--window", user, "20", "20", "click", "1")
+    asked_for_attention()
     box = until(lambda: managed("Project1"), 20)
     check(len(box) == 1, what + ": the box comes up", True)
     time.sleep(1.5)  # for it to ask
@@ -85,11 +122,14 @@ def busy_elsewhere(main, minimised, what):
     check("IsViewable" in run("xwininfo", "-id", box[0]).stdout and "HIDDEN" not in state and
           (stack.index(box[0]) > stack.index(user) or "DEMANDS_ATTENTION" in state), what + ": it is viewable, above "
           "the user's window or demanding attention (%s)" % state)
+    check(int(box[0], 16) in asked_for_attention(), what + ": it asked the window manager for the user's attention")
     focus = run("xdotool", "getwindowfocus").stdout.strip()
     check(focus == str(int(user, 16)), what + ": the keyboard stays in the user's window (%s)" % focus)
+    above and (run("wmctrl", "-i", "-r", user, "-b", "remove,above"), run("xdotool", "windowminimize", "--sync", user))
     run("xdotool", "mousemove", "--window", box[0], "10", "10", "click", "1")
     time.sleep(0.5), run("xdotool", "key", "Return")
     check(until(lambda: not managed("Project1"), 5), what + ": the user comes to it, and Return closes it")
+    above and run("xdotool", "windowactivate", "--sync", user)
 
 
 def outcome(scenario):  # runs the scenario with the recording opener first on PATH; the exit status
