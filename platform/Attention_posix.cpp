@@ -27,8 +27,12 @@ xcb_window_t rootOf(xcb_connection_t* x, xcb_window_t window) {
 } // namespace
 
 void askForAttention(QWidget* window) {
+    // Only on an X display: other platforms (offscreen among them) may answer
+    // for X11 without a connection of their own.
     auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11) {
+    xcb_connection_t* x =
+        x11 && QGuiApplication::platformName() == u"xcb" ? x11->connection() : nullptr;
+    if (!x) {
         QApplication::alert(window, 0);
         return;
     }
@@ -36,7 +40,6 @@ void askForAttention(QWidget* window) {
     // the active window even when the window manager kept the keyboard where
     // the user is, and then will not ask for it. So the keyboard's place is
     // asked of the display, and the window manager is asked directly.
-    xcb_connection_t* x = x11->connection();
     const auto id = static_cast<xcb_window_t>(window->winId());
     xcb_get_input_focus_reply_t* focus =
         xcb_get_input_focus_reply(x, xcb_get_input_focus(x), nullptr);
